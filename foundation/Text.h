@@ -1,0 +1,24 @@
+#pragma once
+// The text operations the program takes from Foundation, on UTF-8 strings.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace veltrona {
+
+// Splits at every occurrence of the separator; empty pieces are kept ("a,,b" gives "a", "", "b").
+std::vector<std::string> split(std::string_view text, std::string_view separator);
+
+std::string join(const std::vector<std::string>& pieces, std::string_view separator);
+
+// Foundation's intValue: leading white space skipped, optional sign, decimal digits; no digits gives 0.
+int intValue(std::string_view text);
+
+// Strips Unicode Zs characters and tab from both ends; line ends stay.
+std::string trimWhitespace(std::string_view text);
+
+// A random UUID as 36 upper-case characters.
+std::string uuidString();
+
+} // namespace veltrona
