@@ -1,0 +1,186 @@
+// A run: start shellTool with the external form on its standard input, collect what it prints
+// while it runs, and reap it.
+#include "services/TaskWrapper.h"
+#include "services/Utf8.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace veltrona {
+
+namespace {
+
+constexpr int kPollMillis = 15;
+constexpr auto kIdleInterval = std::chrono::milliseconds(kPollMillis);
+
+void closeFd(int& fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+bool writeAll(int fd, const unsigned char* bytes, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, bytes, size);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Reads what is waiting; false at end of file or on a hard error.
+bool readAvailable(int fd, std::string& collected)
+{
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count > 0) {
+            collected.append(buffer, static_cast<std::size_t>(count));
+            return true;
+        }
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0 && errno == EAGAIN)
+            return true;
+        return false;
+    }
+}
+
+// Returns true once the child has ended (or is no longer ours to wait for).
+bool reapIfEnded(pid_t pid, bool block)
+{
+    int status = 0;
+    for (;;) {
+        const pid_t result = ::waitpid(pid, &status, block ? 0 : WNOHANG);
+        if (result == pid)
+            return true;
+        if (result == 0)
+            return false;
+        if (errno == EINTR)
+            continue;
+        return true; // ECHILD: someone else reaped it; nothing left to wait for
+    }
+}
+
+} // namespace
+
+std::string runnerResultFromOutput(std::string_view output)
+{
+    if (output.empty() || !isValidUtf8(output))
+        return {};
+    // Drop one whole character, not one byte, so the result stays valid UTF-8.
+    std::size_t end = output.size() - 1;
+    while (end > 0 && (static_cast<std::uint8_t>(output[end]) & 0xC0) == 0x80)
+        --end;
+    return std::string(output.substr(0, end));
+}
+
+std::string TaskWrapper::startProcessGetResult()
+{
+    // Only a call re-entering from the idle hook can find a run in progress.
+    if (task)
+        return {};
+    task.emplace();
+    std::string output = runTool();
+    task.reset();
+    return runnerResultFromOutput(output);
+}
+
+std::string TaskWrapper::runTool()
+{
+    const std::string launchPath = resourceDirectory_ + "/shellTool";
+    int input[2] = {-1, -1};
+    int output[2] = {-1, -1};
+    if (::pipe2(input, O_CLOEXEC) != 0 || ::pipe2(output, O_CLOEXEC) != 0) {
+        log_.log("can't create pipes for " + launchPath + ": " + std::strerror(errno));
+        for (int* fd : {&input[0], &input[1], &output[0], &output[1]})
+            closeFd(*fd);
+        return {};
+    }
+    // The form goes into the pipe before the tool exists: 32 bytes fit its buffer, and a tool
+    // that never reads cannot make this write fail with SIGPIPE.
+    writeAll(input[1], extAuth.bytes.data(), extAuth.bytes.size());
+    closeFd(input[1]);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addchdir_np(&actions, resourceDirectory_.c_str());
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t signals;
+    sigemptyset(&signals);
+    posix_spawnattr_setsigmask(&attributes, &signals);
+    sigaddset(&signals, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &signals);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(launchPath.c_str()));
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    pid_t pid = -1;
+    const int spawnError = ::posix_spawn(&pid, launchPath.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    closeFd(input[0]);
+    closeFd(output[1]);
+    if (spawnError != 0) {
+        log_.log("can't launch " + launchPath + ": " + std::strerror(spawnError));
+        closeFd(output[0]);
+        return {};
+    }
+    task->pid = pid;
+
+    std::string collected;
+    bool ended = false;
+    auto lastIdle = std::chrono::steady_clock::now();
+    for (;;) {
+        pollfd watched{output[0], POLLIN, 0};
+        const int ready = ::poll(&watched, 1, kPollMillis);
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready > 0 && !readAvailable(output[0], collected))
+            break; // end of file: the tool and everything it started have closed the pipe
+        if (std::chrono::steady_clock::now() - lastIdle < kIdleInterval)
+            continue;
+        // A background job may keep the pipe open after the tool ends: once the tool has
+        // ended, take what is already waiting and stop rather than wait for that job.
+        if (reapIfEnded(pid, false)) {
+            ended = true;
+            pollfd rest{output[0], POLLIN, 0};
+            while (::poll(&rest, 1, 0) > 0 && readAvailable(output[0], collected)) {
+            }
+            break;
+        }
+        if (idleHook_)
+            idleHook_();
+        lastIdle = std::chrono::steady_clock::now();
+    }
+    closeFd(output[0]);
+    if (!ended)
+        reapIfEnded(pid, true);
+    return collected;
+}
+
+} // namespace veltrona
