@@ -1,0 +1,157 @@
+#include "platform/emulated/LaunchdState.h"
+
+#include "foundation/PlistIO.h"
+#include "platform/emulated/FolderLock.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace veltrona {
+
+namespace {
+
+// A missing file is an empty dictionary; anything else that is no dictionary is corrupt.
+std::optional<PlistDictionary> readStateFile(const std::string& file)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(file, ec)))
+        return PlistDictionary{};
+    std::optional<PlistValue> value = readPlistFile(file);
+    if (!value || !value->dictionary())
+        return std::nullopt;
+    return *value->dictionary();
+}
+
+// An override written by -w wins over the job's own Disabled key.
+bool isDisabled(const PlistDictionary& overrides, const LaunchdJob& job)
+{
+    if (const PlistValue* flag = overrides.find(job.label); flag && flag->boolean())
+        return *flag->boolean();
+    return job.disabledByJob;
+}
+
+} // namespace
+
+LaunchdState::LaunchdState(PlatformPaths paths) : paths_(std::move(paths))
+{
+}
+
+std::optional<LaunchdJob> LaunchdState::readJob(const std::string& jobFile, LaunchdOutcome& failure) const
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(jobFile, ec)) {
+        failure = LaunchdOutcome::NoSuchFile;
+        return std::nullopt;
+    }
+    failure = LaunchdOutcome::InvalidJob;
+    std::optional<PlistValue> value = readPlistFile(jobFile);
+    const PlistDictionary* dict = value ? value->dictionary() : nullptr;
+    const PlistValue* label = dict ? dict->find("Label") : nullptr;
+    // Labels name the jobs in our state files; one that looks like a path step is refused.
+    if (!label || !label->string() || label->string()->empty() || label->string()->find("..") != std::string::npos)
+        return std::nullopt;
+    LaunchdJob job{*label->string(), paths_.platformPath(jobFile), {}, false};
+    if (const PlistValue* own = dict->find("Disabled"); own && own->boolean())
+        job.disabledByJob = *own->boolean();
+    if (const PlistValue* arguments = dict->find("ProgramArguments")) {
+        if (!arguments->array())
+            return std::nullopt;
+        for (const PlistValue& argument : *arguments->array()) {
+            if (!argument.string())
+                return std::nullopt;
+            job.programArguments.push_back(*argument.string());
+        }
+    } else if (const PlistValue* program = dict->find("Program"); program && program->string()) {
+        job.programArguments.push_back(*program->string());
+    }
+    return job;
+}
+
+LaunchdOutcome LaunchdState::load(const std::string& jobFile, bool writeOverride, bool force)
+{
+    LaunchdOutcome failure = LaunchdOutcome::Done;
+    std::optional<LaunchdJob> job = readJob(jobFile, failure);
+    if (!job)
+        return failure;
+    FolderLock lock(paths_.map(kLaunchdStateFolder));
+    std::optional<PlistDictionary> disabled = readStateFile(paths_.map(kLaunchdDisabledFile));
+    std::optional<PlistDictionary> loaded = readStateFile(paths_.map(kLaunchdLoadedFile));
+    if (!disabled || !loaded)
+        return LaunchdOutcome::StateUnreadable;
+    if (!lock.locked())
+        return LaunchdOutcome::StateUnwritable;
+    if (writeOverride) {
+        disabled->set(job->label, false);
+        if (!writePlistAtomically(*disabled, paths_.map(kLaunchdDisabledFile)))
+            return LaunchdOutcome::StateUnwritable;
+    } else if (!force) {
+        if (isDisabled(*disabled, *job))
+            return LaunchdOutcome::Disabled;
+    }
+    if (loaded->contains(job->label))
+        return LaunchdOutcome::AlreadyLoaded;
+    PlistDictionary entry;
+    entry.set("Path", job->path);
+    PlistArray arguments;
+    for (const std::string& argument : job->programArguments)
+        arguments.emplace_back(argument);
+    entry.set("ProgramArguments", std::move(arguments));
+    loaded->set(job->label, std::move(entry));
+    if (!writePlistAtomically(*loaded, paths_.map(kLaunchdLoadedFile)))
+        return LaunchdOutcome::StateUnwritable;
+    return LaunchdOutcome::Done;
+}
+
+LaunchdOutcome LaunchdState::unload(const std::string& jobFile, bool writeOverride)
+{
+    LaunchdOutcome failure = LaunchdOutcome::Done;
+    std::optional<LaunchdJob> job = readJob(jobFile, failure);
+    if (!job)
+        return failure;
+    FolderLock lock(paths_.map(kLaunchdStateFolder));
+    std::optional<PlistDictionary> disabled = readStateFile(paths_.map(kLaunchdDisabledFile));
+    std::optional<PlistDictionary> loaded = readStateFile(paths_.map(kLaunchdLoadedFile));
+    if (!disabled || !loaded)
+        return LaunchdOutcome::StateUnreadable;
+    if (!lock.locked())
+        return LaunchdOutcome::StateUnwritable;
+    if (writeOverride) {
+        disabled->set(job->label, true);
+        if (!writePlistAtomically(*disabled, paths_.map(kLaunchdDisabledFile)))
+            return LaunchdOutcome::StateUnwritable;
+    }
+    if (!loaded->remove(job->label))
+        return LaunchdOutcome::NotLoaded;
+    if (!writePlistAtomically(*loaded, paths_.map(kLaunchdLoadedFile)))
+        return LaunchdOutcome::StateUnwritable;
+    return LaunchdOutcome::Done;
+}
+
+std::optional<std::vector<LaunchdJob>> LaunchdState::loadedJobs() const
+{
+    std::optional<PlistDictionary> loaded = readStateFile(paths_.map(kLaunchdLoadedFile));
+    if (!loaded)
+        return std::nullopt;
+    std::vector<LaunchdJob> jobs;
+    for (const auto& [label, entry] : *loaded) {
+        LaunchdJob job{label, {}, {}, false};
+        if (const PlistDictionary* dict = entry.dictionary()) {
+            if (const PlistValue* path = dict->find("Path"); path && path->string())
+                job.path = *path->string();
+            if (const PlistValue* arguments = dict->find("ProgramArguments"); arguments && arguments->array())
+                for (const PlistValue& argument : *arguments->array())
+                    if (argument.string())
+                        job.programArguments.push_back(*argument.string());
+        }
+        jobs.push_back(std::move(job));
+    }
+    std::sort(jobs.begin(), jobs.end(), [](const LaunchdJob& a, const LaunchdJob& b) { return a.label < b.label; });
+    return jobs;
+}
+
+std::optional<PlistDictionary> LaunchdState::disabledOverrides() const
+{
+    return readStateFile(paths_.map(kLaunchdDisabledFile));
+}
+
+} // namespace veltrona

@@ -1,0 +1,122 @@
+#include "platform/tools/launchctlCommand.h"
+
+#include "platform/emulated/LaunchdState.h"
+
+namespace veltrona {
+
+namespace {
+
+constexpr int kUsageExit = 64;
+
+struct JobOptions {
+    bool writeOverride = false;
+    bool force = false;
+    std::vector<std::string> paths;
+};
+
+// Options come first and may be clustered ("-wF"); "--" ends them.
+bool parseJobOptions(const std::vector<std::string>& arguments, bool allowForce, JobOptions& options)
+{
+    std::size_t i = 1;
+    for (; i < arguments.size(); ++i) {
+        const std::string& word = arguments[i];
+        if (word == "--") {
+            ++i;
+            break;
+        }
+        if (word.size() < 2 || word[0] != '-')
+            break;
+        for (std::size_t k = 1; k < word.size(); ++k) {
+            if (word[k] == 'w')
+                options.writeOverride = true;
+            else if (word[k] == 'F' && allowForce)
+                options.force = true;
+            else
+                return false;
+        }
+    }
+    options.paths.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i), arguments.end());
+    return !options.paths.empty();
+}
+
+const char* messageFor(LaunchdOutcome outcome)
+{
+    switch (outcome) {
+    case LaunchdOutcome::Done: return nullptr;
+    case LaunchdOutcome::NoSuchFile: return "No such file or directory";
+    case LaunchdOutcome::InvalidJob: return "Invalid property list";
+    case LaunchdOutcome::AlreadyLoaded: return "service already loaded";
+    case LaunchdOutcome::NotLoaded: return "Could not find specified service";
+    case LaunchdOutcome::Disabled: return "Service is disabled";
+    case LaunchdOutcome::StateUnreadable: return "Invalid property list";
+    case LaunchdOutcome::StateUnwritable: return "Operation not permitted";
+    }
+    return "Operation not permitted";
+}
+
+int runJobCommand(const std::vector<std::string>& arguments, const PlatformPaths& paths, std::ostream& err)
+{
+    const bool load = arguments[0] == "load";
+    JobOptions options;
+    if (!parseJobOptions(arguments, load, options)) {
+        err << "Usage: launchctl " << arguments[0] << " <service-path, service-path2, ...>\n";
+        return kUsageExit;
+    }
+    LaunchdState state(paths);
+    for (const std::string& given : options.paths) {
+        std::optional<std::string> file = paths.hostPath(given);
+        if (!file) {
+            // A path stepping out with ".." could leave the platform root.
+            err << given << ": Operation not permitted\n";
+            continue;
+        }
+        const LaunchdOutcome outcome = load ? state.load(*file, options.writeOverride, options.force)
+                                            : state.unload(*file, options.writeOverride);
+        if (outcome == LaunchdOutcome::StateUnreadable) {
+            // Name the file that is broken, so the user looks in the right place.
+            err << (state.disabledOverrides() ? kLaunchdLoadedFile : kLaunchdDisabledFile) << ": Invalid property list\n";
+            continue;
+        }
+        if (const char* message = messageFor(outcome))
+            err << given << ": " << message << "\n";
+    }
+    return 0;
+}
+
+int runList(const std::vector<std::string>& arguments, const PlatformPaths& paths, std::ostream& out, std::ostream& err)
+{
+    if (arguments.size() > 1) {
+        err << "Usage: launchctl list\n";
+        return kUsageExit;
+    }
+    std::optional<std::vector<LaunchdJob>> jobs = LaunchdState(paths).loadedJobs();
+    if (!jobs) {
+        err << kLaunchdLoadedFile << ": Invalid property list\n";
+        return 1;
+    }
+    out << "PID\tStatus\tLabel\n";
+    // A loaded job is never started here: no PID, last exit status 0.
+    for (const LaunchdJob& job : *jobs)
+        out << "-\t0\t" << job.label << "\n";
+    return 0;
+}
+
+} // namespace
+
+int runLaunchctl(const std::vector<std::string>& arguments, const PlatformPaths& paths,
+                 std::ostream& out, std::ostream& err)
+{
+    if (arguments.empty()) {
+        err << "Usage: launchctl <subcommand> ... | help [subcommand]\n";
+        return kUsageExit;
+    }
+    const std::string& command = arguments[0];
+    if (command == "load" || command == "unload")
+        return runJobCommand(arguments, paths, err);
+    if (command == "list")
+        return runList(arguments, paths, out, err);
+    err << "Unrecognized subcommand: " << command << "\n";
+    return kUsageExit;
+}
+
+} // namespace veltrona
