@@ -1,0 +1,42 @@
+#include "vpnserver/ServerFileLocations.h"
+
+namespace veltrona {
+
+// The suffixes are appended to the resource directory as they are: callers pass it without a
+// trailing "/", as the bundle gives it.
+std::string ServerFileLocations::serverTemplate() const
+{
+    return resourceDirectory_ + "/VPNStuff/" + kServerFileName;
+}
+
+std::string ServerFileLocations::jobTemplate() const
+{
+    return resourceDirectory_ + "/VPNStuff/" + kJobFileName;
+}
+
+std::string ServerFileLocations::serverTemporaryCopy() const
+{
+    return resourceDirectory_ + "/" + kServerFileName;
+}
+
+std::string ServerFileLocations::jobTemporaryCopy() const
+{
+    return resourceDirectory_ + "/" + kJobFileName;
+}
+
+std::string ServerFileLocations::installationDirectory() const
+{
+    return platform_.map(kInstallationDirectory);
+}
+
+std::string ServerFileLocations::installedServerFile() const
+{
+    return installationDirectory() + "/" + kServerFileName;
+}
+
+std::string ServerFileLocations::installedJobFile() const
+{
+    return installationDirectory() + "/" + kJobFileName;
+}
+
+} // namespace veltrona

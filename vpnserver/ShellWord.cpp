@@ -1,0 +1,40 @@
+#include "vpnserver/ShellWord.h"
+
+namespace veltrona {
+
+namespace {
+
+bool isPlainCharacter(char c)
+{
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+        return true;
+    switch (c) {
+    case '/': case '.': case '_': case '-': case '+': case ':': case ',': case '@': case '%':
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+std::string shellWord(std::string_view text)
+{
+    bool plain = !text.empty();
+    for (char c : text)
+        plain = plain && isPlainCharacter(c);
+    if (plain)
+        return std::string(text);
+
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    quoted += '\'';
+    return quoted;
+}
+
+} // namespace veltrona

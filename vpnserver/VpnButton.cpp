@@ -1,0 +1,64 @@
+#include "vpnserver/VpnButton.h"
+
+#include "vpnserver/ServerControl.h"
+
+namespace veltrona {
+
+VpnButtonState buttonStateForProbeResult(std::string_view probeResult)
+{
+    if (probeResult.empty())
+        return {std::string(kStartVPNTitle), std::string(), std::string(kLightOff)};
+    return {std::string(kRestartVPNTitle), std::string(kStopVPNToolTip), std::string(kLightOn)};
+}
+
+VpnButtonState checkStatusLights(CommandRunner& runner)
+{
+    runner.setArgs(shellCommandArguments(jobProbeCommand()));
+    return buttonStateForProbeResult(runner.startProcessGetResult());
+}
+
+std::optional<std::string> titleForModifierFlags(std::uint64_t modifierFlags, std::string_view currentTitle)
+{
+    const bool optionHeld = (modifierFlags & kOptionKeyMask) != 0;
+    if (optionHeld && currentTitle == kRestartVPNTitle)
+        return std::string(kStopVPNTitle);
+    if (!optionHeld && currentTitle == kStopVPNTitle)
+        return std::string(kRestartVPNTitle);
+    return std::nullopt;
+}
+
+std::vector<VpnStep> stepsForTitle(std::string_view title)
+{
+    if (title == kStartVPNTitle)
+        return {VpnStep::SanityCheck, VpnStep::WriteSettings, VpnStep::StartJob};
+    if (title == kStopVPNTitle)
+        return {VpnStep::StopJob};
+    if (title == kRestartVPNTitle)
+        return {VpnStep::StopJob, VpnStep::WriteSettings, VpnStep::StartJob};
+    return {};
+}
+
+void performVPNAction(std::string_view title, CommandRunner& runner, const PlatformPaths& platform,
+                      const VpnActionHooks& hooks)
+{
+    for (VpnStep step : stepsForTitle(title)) {
+        switch (step) {
+        case VpnStep::SanityCheck:
+            if (hooks.doSanityCheck)
+                hooks.doSanityCheck();
+            break;
+        case VpnStep::WriteSettings:
+            if (hooks.vpnConfig)
+                hooks.vpnConfig();
+            break;
+        case VpnStep::StopJob:
+            runStopCommand(runner, platform);
+            break;
+        case VpnStep::StartJob:
+            runStartCommand(runner, platform);
+            break;
+        }
+    }
+}
+
+} // namespace veltrona

@@ -1,0 +1,55 @@
+#pragma once
+// The start/restart/stop button: its title is both the server's state and the next action.
+
+#include "platform/PlatformPaths.h"
+#include "services/CommandRunner.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace veltrona {
+
+inline constexpr std::string_view kStartVPNTitle = "Start VPN";
+inline constexpr std::string_view kRestartVPNTitle = "Restart VPN";
+inline constexpr std::string_view kStopVPNTitle = "Stop VPN";
+inline constexpr std::string_view kStopVPNToolTip = "Option-click to Stop VPN";
+inline constexpr std::uint64_t kOptionKeyMask = 0x80000;
+
+// Image names of the two status lights.
+inline constexpr std::string_view kLightOn = "green";
+inline constexpr std::string_view kLightOff = "red";
+
+struct VpnButtonState {
+    std::string title;
+    std::string toolTip;
+    std::string lightImage;
+    bool operator==(const VpnButtonState&) const = default;
+};
+
+// Stopped for an empty probe result, running for any other text.
+VpnButtonState buttonStateForProbeResult(std::string_view probeResult);
+// Runs the job probe and gives the state it shows (`checkStatusLights:`).
+VpnButtonState checkStatusLights(CommandRunner& runner);
+
+// The title after a change of the modifier keys, or nothing when it stays: Option turns
+// "Restart VPN" into "Stop VPN" while held.
+std::optional<std::string> titleForModifierFlags(std::uint64_t modifierFlags, std::string_view currentTitle);
+
+// What a click on the button does, by its title; an unknown title does none of it.
+enum class VpnStep { SanityCheck, WriteSettings, StopJob, StartJob };
+std::vector<VpnStep> stepsForTitle(std::string_view title);
+
+// Runs the steps for the title in order; the window's own parts (the installation check and
+// writing its settings) come in as callables. Reloading and refreshing stay with the caller.
+struct VpnActionHooks {
+    std::function<void()> doSanityCheck;
+    std::function<void()> vpnConfig;
+};
+void performVPNAction(std::string_view title, CommandRunner& runner, const PlatformPaths& platform,
+                      const VpnActionHooks& hooks);
+
+} // namespace veltrona
