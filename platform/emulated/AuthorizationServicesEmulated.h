@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -34,8 +35,13 @@ public:
 private:
     struct Session {
         std::set<std::string> rights;
-        std::set<std::string> externalFormFiles;
+        std::optional<AuthorizationExternalForm> externalForm;
     };
+
+    Session* session(AuthorizationRef authorization);
+    OSStatus evaluate(const PlistDictionary& rule, const AuthorizationItemSet& environment, AuthorizationFlags flags,
+                      int depth);
+    OSStatus obtain(std::string_view right, const AuthorizationItemSet& environment, AuthorizationFlags flags);
 
     PlatformPaths paths_;
     std::map<std::uint64_t, Session> sessions_;

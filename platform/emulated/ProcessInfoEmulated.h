@@ -5,9 +5,17 @@
 #include "platform/PlatformPaths.h"
 #include "platform/ProcessInfo.h"
 
+#include "foundation/Status.h"
+
+#include <filesystem>
 #include <string>
 
 namespace veltrona {
+
+// The emulated current user is the login window's last user, as a Mac records it in
+// Library/Preferences/com.apple.loginwindow.plist (key lastUserName).
+std::filesystem::path loginWindowPreferencesFile(const std::filesystem::path& platformRoot);
+Status recordCurrentUser(const std::filesystem::path& platformRoot, const std::string& userName);
 
 class ProcessInfoEmulated final : public ProcessInfo {
 public:

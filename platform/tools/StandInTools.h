@@ -1,0 +1,21 @@
+#pragma once
+// Copying the built stand-in tools (launchctl, dscl, security, sudo) into a platform root.
+
+#include "foundation/Status.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace veltrona {
+
+// The folder the tools are built into: mac-tools/ beside the running executable.
+std::filesystem::path defaultStandInToolsFolder();
+
+// Copies each tool found in `toolsFolder` to its place in the root (bin/launchctl,
+// usr/bin/dscl, usr/bin/security, usr/bin/sudo), replacing older copies atomically. A tool not
+// built yet is skipped with a line in `notes`.
+Status installStandInTools(const std::filesystem::path& root, const std::filesystem::path& toolsFolder,
+                           std::vector<std::string>& notes);
+
+} // namespace veltrona

@@ -1,0 +1,33 @@
+#include "platform/tools/ToolSupport.h"
+
+#include "platform/PlatformRoot.h"
+
+#include <system_error>
+
+namespace veltrona {
+
+std::optional<std::filesystem::path> toolPlatformRoot(const std::string& toolName, std::ostream& err)
+{
+    ResolvedRoot resolved = resolvePlatformRoot();
+    if (!resolved.status.ok()) {
+        err << toolName << ": " << resolved.status.message() << "\n";
+        return std::nullopt;
+    }
+    std::error_code ec;
+    if (!std::filesystem::is_directory(resolved.root, ec)) {
+        err << toolName << ": there is no platform root at " << resolved.root.string()
+            << " (veltrona-platform init makes one).\n";
+        return std::nullopt;
+    }
+    return resolved.root;
+}
+
+std::vector<std::string> toolArguments(int argc, char** argv)
+{
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+    return arguments;
+}
+
+} // namespace veltrona
