@@ -64,30 +64,14 @@ TEST(CommandText, MappedRootsStayOneWord)
               "sudo chown root:wheel '/home/Jo O'\\''Neil/root/usr/local/quillfen/vpn/com.brantholm.vpn.plist'");
 }
 
-TEST(CommandText, ShellWord)
-{
-    struct Case {
-        const char* text;
-        const char* word;
-    };
-    const Case cases[] = {
-        {"/usr/local/quillfen/vpn", "/usr/local/quillfen/vpn"},
-        {"/a-b_c/d.e+f:g,h@i%j", "/a-b_c/d.e+f:g,h@i%j"},
-        {"", "''"},
-        {"a b", "'a b'"},
-        {"$HOME", "'$HOME'"},
-        {"it's", "'it'\\''s'"},
-        {"`x`;rm", "'`x`;rm'"},
-        {"tab\there", "'tab\there'"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(shellWord(c.text), c.word) << c.text;
-}
-
 TEST(CommandText, ShellWordReachesTheShellUnchanged)
 {
+    // Words the shell reads as they stand are left alone, so the Mac's texts stay exact.
+    for (const char* plain : {"/usr/local/quillfen/vpn", "/a-b_c/d.e+f:g,h@i%j"})
+        EXPECT_EQ(shellWord(plain), plain);
+
     ShellRunner shell("/nonexistent");
-    for (const char* text : {"/plain/path", "", "a b", "$HOME", "it's", "`x`;rm -rf z", "\\n\"q\"", "tab\there"}) {
+    for (const char* text : {"/plain/path", "", "a b", "$HOME", "it's", "`x`;rm -rf z", "\\n\"q\"", "tab\there", "*"}) {
         shell.setArgs({"/bin/sh", "-c", "printf '%s|' " + shellWord(text)});
         EXPECT_EQ(shell.startProcessGetResult(), text) << text;
     }

@@ -97,11 +97,5 @@ TEST(PortProbe, ASocketThatCannotBeMadeIsLoggedAndCountsAsClosed)
     EXPECT_EQ(log.lines.size(), 1u);
 }
 
-TEST(PortProbe, LightImage)
-{
-    EXPECT_EQ(lightImageForPort(true), "green");
-    EXPECT_EQ(lightImageForPort(false), "red");
-}
-
 } // namespace
 } // namespace veltrona::test

@@ -29,6 +29,8 @@ std::string ShellRunner::startProcessGetResult()
         close(pipeFds[0]);
         close(pipeFds[1]);
         setenv("PATH", path.c_str(), 1);
+        for (const auto& [name, value] : environment_)
+            setenv(name.c_str(), value.c_str(), 1);
         std::vector<char*> argv;
         for (std::string& argument : held_)
             argv.push_back(argument.data());

@@ -19,9 +19,15 @@ public:
     std::string startProcessGetResult() override;
 
     const std::vector<std::vector<std::string>>& runs() const { return runs_; }
+    // A variable the commands get on top of the test's own environment.
+    void setEnvironment(std::string name, std::string value)
+    {
+        environment_.emplace_back(std::move(name), std::move(value));
+    }
 
 private:
     std::string firstPathFolder_;
+    std::vector<std::pair<std::string, std::string>> environment_;
     std::vector<std::string> held_;
     std::vector<std::vector<std::string>> runs_;
 };
