@@ -1,0 +1,30 @@
+#pragma once
+// The account records in the order they were added, as a two-column table model.
+
+#include "app/AccountRecord.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+
+namespace veltrona {
+
+class AccountListModel : public QAbstractTableModel {
+public:
+    enum Column { UserNameColumn, UserHiddenColumn, ColumnCount };
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    const QList<AccountRecord>& records() const { return records_; }
+    void append(const QList<AccountRecord>& records);
+    void removeRowsAt(QList<int> rows);
+
+private:
+    QList<AccountRecord> records_;
+};
+
+} // namespace veltrona

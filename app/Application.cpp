@@ -1,0 +1,151 @@
+#include "app/Application.h"
+
+#include "app/AppOptions.h"
+#include "app/AppResources.h"
+#include "app/AppServices.h"
+#include "app/Interaction.h"
+#include "app/PlatformSetup.h"
+#include "app/Sheet.h"
+#include "app/UserDefaults.h"
+#include "app/WindowController.h"
+#include "app/WindowSnapshot.h"
+#include "platform/PlatformRoot.h"
+#include "platform/emulated/AuthorizationServicesEmulated.h"
+#include "platform/emulated/KeychainServicesEmulated.h"
+#include "platform/emulated/ProcessInfoEmulated.h"
+#include "platform/emulated/SystemLogStderr.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+namespace veltrona {
+
+namespace {
+
+void printLine(std::FILE* stream, const QString& text)
+{
+    std::fprintf(stream, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stream);
+}
+
+// The emulated Mac to act on; the per-user one is made on first use. Nothing when there is none.
+std::optional<std::filesystem::path> choosePlatformRoot(const AppOptions& options)
+{
+    std::optional<std::string> explicitRoot;
+    if (options.platformRoot)
+        explicitRoot = options.platformRoot->toStdString();
+    const ResolvedRoot resolved = resolvePlatformRoot(explicitRoot);
+    if (!resolved.status) {
+        printLine(stderr, QString::fromStdString(resolved.status.message()));
+        return std::nullopt;
+    }
+    const std::filesystem::path& root = resolved.root;
+    if (isPlatformRoot(root))
+        return root;
+
+    const std::filesystem::path ownDefault = resolvePlatformRoot(defaultPlatformRoot().string()).root;
+    if (root != ownDefault) {
+        printLine(stderr, QStringLiteral("There is no emulated Mac in %1. Make one with:\n"
+                                         "  veltrona-platform init %1 --admin NAME")
+                              .arg(QString::fromStdString(root.string())));
+        return std::nullopt;
+    }
+    const AdministratorAccount administrator = defaultAdministrator();
+    const QString tool = QCoreApplication::applicationDirPath() + QStringLiteral("/veltrona-platform");
+    const Status made = makePlatformRoot(root, tool, administrator, kDefaultAdministratorPassword);
+    if (!made) {
+        printLine(stderr, QString::fromStdString(made.message()));
+        return std::nullopt;
+    }
+    printLine(stdout, QStringLiteral("Made an emulated Mac in %1. Its administrator is \"%2\" (%3), password \"%4\".")
+                          .arg(QString::fromStdString(root.string()), QString::fromStdString(administrator.name),
+                               QString::fromStdString(administrator.fullName),
+                               QString::fromLatin1(kDefaultAdministratorPassword)));
+    return root;
+}
+
+// What the options ask for once the launch sequence has run.
+void automate(WindowController& controller, const AppOptions& options, const std::optional<std::string>& password)
+{
+    if (password && controller.loginPanel->isVisible()) {
+        // As a user would: type the password into the sheet and press the log-in button.
+        controller.passwordField->setText(QString::fromStdString(*password));
+        controller.doLogin(controller.loginButton);
+        if (controller.loginPanel->isVisible())
+            printLine(stderr, QStringLiteral("The password on standard input did not log in."));
+    }
+    if (options.quitWhenReady)
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    if (options.screenshotFile) {
+        const QString file = *options.screenshotFile;
+        // Give the window a moment to lay itself out and paint.
+        QTimer::singleShot(300, &controller, [&controller, file] {
+            const bool saved = snapshotOfWindow(controller).save(file, "PNG");
+            printLine(saved ? stdout : stderr, saved ? QStringLiteral("Saved a picture of the window to %1").arg(file)
+                                                     : QStringLiteral("Could not save a picture to %1").arg(file));
+            QCoreApplication::exit(saved ? 0 : 1);
+        });
+    }
+}
+
+} // namespace
+
+int runApplication(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Veltrona"));
+    QApplication::setApplicationVersion(infoString("CFBundleShortVersionString"));
+
+    const AppOptions options = parseAppOptions(QApplication::arguments());
+    if (options.error == QStringLiteral("help")) {
+        printLine(stdout, appUsage());
+        return 0;
+    }
+    if (!options.error.isEmpty()) {
+        printLine(stderr, options.error + QLatin1Char('\n') + appUsage());
+        return 2;
+    }
+    std::optional<std::string> password;
+    if (options.loginPasswordFromStdin) {
+        std::string line;
+        std::getline(std::cin, line);
+        password = line;
+    }
+
+    const auto root = choosePlatformRoot(options);
+    if (!root)
+        return 2;
+    // shellTool and the stand-in tools find the same emulated Mac through the environment.
+    ::setenv(kPlatformRootVariable, root->c_str(), 1);
+
+    const PlatformPaths paths(*root);
+    ProcessInfoEmulated processInfo(paths);
+    AuthorizationServicesEmulated authorization(paths);
+    KeychainServicesEmulated keychain(paths, processInfo.userName());
+    SystemLogStderr log(processInfo.processName());
+    Interaction interaction;
+    UserDefaults defaults(userDefaultsFile(paths, processInfo.homeDirectory(),
+                                           infoString("CFBundleIdentifier").toStdString()));
+
+    if (!WindowController::initialize(processInfo, defaults, interaction))
+        return 1;
+
+    WindowController controller(AppServices{
+        paths, processInfo, authorization, keychain, log, defaults, interaction,
+        (QCoreApplication::applicationDirPath() + QStringLiteral("/Resources")).toStdString(), nullptr});
+    controller.showWindow();
+    QTimer::singleShot(0, &controller, [&controller, &options, password] {
+        controller.applicationDidFinishLaunching();
+        automate(controller, options, password);
+    });
+    return QApplication::exec();
+}
+
+} // namespace veltrona

@@ -1,0 +1,24 @@
+#pragma once
+// The first-run installation: the installation directory, and the script that fills it from the
+// resource folder and links the two server files into the system's folders.
+
+#include <string>
+#include <vector>
+
+namespace veltrona {
+
+class PlatformPaths;
+
+// Platform paths; map them before use.
+inline constexpr const char* kInstallationDirectory = "/usr/local/quillfen/vpn";
+inline constexpr const char* kResourceFolder = "VPNStuff";
+
+// The script, with the platform's paths mapped. A mapped path that the shell would not read as
+// one word as it stands (a platform root with a blank in it) is single-quoted; the Mac's own
+// paths never are, so with an empty root the text is the Mac's exactly.
+std::string installationScript(const PlatformPaths& paths);
+
+// "/bin/sh", "-c", the script, "" ($0) and the resource folder ($1).
+std::vector<std::string> installationCommand(const PlatformPaths& paths);
+
+} // namespace veltrona

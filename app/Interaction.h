@@ -1,0 +1,78 @@
+#pragma once
+// The one place through which the program beeps, shows alerts and sheets, opens web pages and
+// quits, so that tests can answer alerts and count beeps instead of a user.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <optional>
+
+class QDialog;
+class QWidget;
+
+namespace veltrona {
+
+class Alert;
+
+// What an alert showed, kept for tests.
+struct AlertRecord {
+    QString messageText;
+    QString informativeText;
+    QStringList buttons;
+    bool asSheet = false;
+};
+
+class Interaction {
+public:
+    // Interactive shows real dialogs; Scripted never shows an alert and answers each one from the
+    // queue, or with its first button when the queue is empty.
+    enum class Mode { Interactive, Scripted };
+    explicit Interaction(Mode mode = Mode::Interactive) : mode_(mode) {}
+    Interaction(const Interaction&) = delete;
+    Interaction& operator=(const Interaction&) = delete;
+
+    Mode mode() const { return mode_; }
+
+    // NSBeep.
+    void beep();
+    int beepCount() const { return beepCount_; }
+
+    // An alert run modally; the answer is 1000 for the first button, 1001 for the second, ...
+    int runAlert(const Alert& alert);
+    // An alert begun as a sheet on a window; the handler receives the answer later.
+    void beginAlertSheet(const Alert& alert, QWidget* window, std::function<void(int)> completionHandler);
+
+    // A panel shown as a window-modal sheet on a window, and ended with a return code.
+    void beginSheet(QWidget* window, QDialog* sheet);
+    void endSheet(QDialog* sheet, int returnCode);
+    QDialog* lastSheetBegun() const { return lastSheet_; }
+
+    // NSWorkspace openURL:. Every address is recorded; only Interactive mode opens a browser.
+    void openURL(const QString& address);
+    const QStringList& openedURLs() const { return openedURLs_; }
+
+    // terminate: ends the event loop (Interactive mode); always recorded.
+    void terminate();
+    int terminateCount() const { return terminateCount_; }
+
+    // Test seams: answers for the next alerts, and what the alerts showed.
+    void queueAlertAnswer(int answer) { answers_.push_back(answer); }
+    const QList<AlertRecord>& alerts() const { return alerts_; }
+    std::optional<AlertRecord> lastAlert() const;
+
+private:
+    std::optional<int> scriptedAnswer(const Alert& alert, bool asSheet);
+
+    Mode mode_;
+    int beepCount_ = 0;
+    int terminateCount_ = 0;
+    std::deque<int> answers_;
+    QList<AlertRecord> alerts_;
+    QStringList openedURLs_;
+    QDialog* lastSheet_ = nullptr;
+};
+
+} // namespace veltrona

@@ -1,0 +1,138 @@
+#pragma once
+// The controller of the one main window: application delegate, window delegate and owner of every
+// user-facing action. One class, defined across the app/WindowController*.cpp files by subsystem.
+
+#include "app/AppServices.h"
+
+#include <QObject>
+
+#include <map>
+#include <memory>
+#include <string>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+
+namespace veltrona {
+
+class AccountArrayController;
+class CommandRunner;
+class MainWindow;
+class Sheet;
+class TaskWrapper;
+class UserDefaults;
+
+class WindowController : public QObject {
+public:
+    // Class initialisation, before the window exists: the version gate, then the initial values
+    // of the user defaults. False when the gate failed: the user has been told, and the program
+    // must end without showing its window.
+    static bool initialize(const ProcessInfo& processInfo, UserDefaults& defaults, Interaction& interaction);
+    // The four user defaults and their initial values.
+    static std::map<std::string, std::string> initialDefaults();
+
+    // Loads the window resource, connects every outlet and action, then awakeFromNib.
+    explicit WindowController(AppServices services);
+    ~WindowController() override;
+    WindowController(const WindowController&) = delete;
+    WindowController& operator=(const WindowController&) = delete;
+
+    MainWindow* window() const { return window_; }
+    void showWindow();
+
+    // The runner, created when launching has finished.
+    std::unique_ptr<TaskWrapper> unixTask;
+
+    // Outlets, set from the window resource.
+    Sheet* loginPanel = nullptr;
+    QLineEdit* administratorField = nullptr;
+    QLineEdit* passwordField = nullptr;
+    QLabel* passwordInfoField = nullptr;
+    QCheckBox* savePasswordInKeychain = nullptr;
+    QPushButton* loginButton = nullptr;
+    QPushButton* quitButton = nullptr;
+    QProgressBar* progressIndicator = nullptr;
+    QPushButton* vpnButton = nullptr;
+    QLabel* vpnLight = nullptr;
+    QComboBox* vpnTypeMenu = nullptr;
+    QLineEdit* vpnHostField = nullptr;
+    QLineEdit* sharedSecretField = nullptr;
+    QLineEdit* dnsServerAddressesField = nullptr;
+    QLineEdit* searchDomainsField = nullptr;
+    QLineEdit* startIPAddressField = nullptr;
+    QLineEdit* endIPAddressField = nullptr;
+    Sheet* sharedSecretPanel = nullptr;
+    QLineEdit* sharedSecretPanelField = nullptr;
+    AccountArrayController* userAccountsController = nullptr;
+    QTableView* userAccountsTableView = nullptr;
+    Sheet* userAccountsPanel = nullptr;
+    QLabel* userAccountsInfoField = nullptr;
+    QLineEdit* userNameField = nullptr;
+    QLineEdit* userPasswordField = nullptr;
+    QLineEdit* userPasswordVerifyField = nullptr;
+    Sheet* userResetPasswordPanel = nullptr;
+    QLabel* userResetPasswordInfoField = nullptr;
+    QLineEdit* userResetPasswordUserNameField = nullptr;
+    QLineEdit* userResetPasswordField = nullptr;
+    QLineEdit* userResetPasswordVerifyField = nullptr;
+    QLabel* portForwardingInfo = nullptr;
+
+    // Start-up, login and installation (WindowController_Startup.cpp, WindowController_Install.cpp).
+    void awakeFromNib();
+    void applicationDidFinishLaunching();
+    // 0: the administrator is authenticated; 1: not.
+    int shouldAccessBeGranted();
+    void doLogin(QObject* sender);
+    void quitApp(QObject* sender);
+    void doStartUpChecks();
+    void doSanityCheck();
+    // Whether a path of this machine names any existing file-system object (symbolic links followed).
+    bool checkIfUnixPathExists(const std::string& path) const;
+    void reloadData(QObject* sender);
+
+    // The loaders reloadData calls, in this order, and the actions of the window's controls, whose
+    // behaviour comes with the server, account, network and profile parts
+    // (WindowController_Pending.cpp until then).
+    void loadVPNSettings();
+    void loadUserAccountsArray();
+    void checkStatusLights(QObject* sender);
+    bool windowShouldClose(QObject* sender);
+    void VPN(QObject* sender);
+    void showSharedSecretPanel(QObject* sender);
+    void closeSharedSecretPanel(QObject* sender);
+    void addUser(QObject* sender);
+    void saveUser(QObject* sender);
+    void closeSheet(QObject* sender);
+    void handleDoubleClick(QObject* sender);
+    void saveNewPassword(QObject* sender);
+    void deleteUser(QObject* sender);
+    void controlTextDidChange(QObject* control);
+    void suggestIPAddresses(QObject* sender);
+    void saveMobileConfigProfile(QObject* sender);
+    void checkForUpdates(QObject* sender);
+    void loadURL(QObject* sender);
+    void deInstall(QObject* sender);
+
+    // The road every root command takes: unixTask, or the runner the services name instead.
+    CommandRunner& runner();
+    const AppServices& services() const { return services_; }
+
+private:
+    void loadWindowResource();
+    void createRunner();
+    void connectActions();
+    void beginSheet(Sheet* sheet);
+    void startProgress();
+    void stopProgress();
+    void rememberLoginChoices();
+
+    AppServices services_;
+    MainWindow* window_ = nullptr;
+};
+
+} // namespace veltrona

@@ -1,0 +1,31 @@
+#include "app/WindowStyle.h"
+
+#include <QLabel>
+#include <QPalette>
+
+namespace veltrona {
+
+void applyWindowStyle(QWidget* root)
+{
+    const auto labels = root->findChildren<QLabel*>();
+    for (QLabel* label : labels) {
+        const QString role = label->property("role").toString();
+        if (role.isEmpty())
+            continue;
+        QFont font = label->font();
+        QPalette palette = label->palette();
+        if (role == QStringLiteral("sheetTitle")) {
+            font.setBold(true);
+            font.setPointSizeF(font.pointSizeF() * 1.15);
+        } else if (role == QStringLiteral("sheetMessage")) {
+            palette.setColor(QPalette::WindowText, QColor(0xB0, 0x1E, 0x1E));
+        } else if (role == QStringLiteral("hint")) {
+            font.setPointSizeF(font.pointSizeF() * 0.92);
+            palette.setColor(QPalette::WindowText, palette.color(QPalette::Disabled, QPalette::WindowText));
+        }
+        label->setFont(font);
+        label->setPalette(palette);
+    }
+}
+
+} // namespace veltrona
