@@ -1,0 +1,70 @@
+// The stand-in tools touch nothing outside the platform root, whatever platform path they are given.
+
+#include "tests/platform/StandInToolRun.h"
+#include "tests/support/TempPlatformRoot.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <unistd.h>
+
+namespace veltrona::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::set<std::string> listing(const fs::path& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        names.insert(fs::relative(entry.path(), folder).string());
+    return names;
+}
+
+TEST(StandInSandboxTest, NothingIsCreatedOutsideTheRoot)
+{
+    const TempPlatformRoot platform;
+    const fs::path dir = platform.folder();
+    for (const char* folder : {"home", "work"})
+        fs::create_directories(dir / folder);
+    const std::string unique = "veltrona-escape-" + std::to_string(::getpid());
+    std::ofstream(dir / "root/job.plist") << "<plist version=\"1.0\"><dict><key>Label</key><string>x.y</string></dict></plist>";
+    const std::map<std::string, std::string> environment = {
+        {"VELTRONA_PLATFORM_ROOT", (dir / "root").string()}, {"HOME", (dir / "home").string()},
+        {"XDG_DATA_HOME", ""}, {"TMPDIR", (dir / "work").string()}};
+    const std::set<std::string> before = listing(dir);
+
+    const std::string launchctl = (builtMacToolsFolder() / "launchctl").string();
+    const std::string security = (builtMacToolsFolder() / "security").string();
+    const std::vector<std::pair<std::string, std::vector<std::string>>> runs = {
+        {launchctl, {"load", "-w", "/job.plist"}},
+        {launchctl, {"load", "-w", "/tmp/" + unique + ".plist"}},
+        {launchctl, {"unload", "-w", "relative.plist"}},
+        {launchctl, {"list"}},
+        {security, {"add-generic-password", "-a", "a", "-s", "s", "-p", "p", "/tmp/" + unique + ".keychain"}},
+        {security, {"add-generic-password", "-a", "a", "-s", "s", "-p", "p"}},
+        {security, {"add-generic-password", "-a", "a", "-s", "s", "-p", "p", "../" + unique + ".keychain"}},
+        {security, {"find-generic-password", "-a", "a", "-w", "/tmp/" + unique + ".keychain"}},
+    };
+    for (const auto& [tool, arguments] : runs)
+        runProgram(tool, arguments, environment, dir / "work");
+
+    EXPECT_FALSE(fs::exists("/tmp/" + unique + ".keychain"));
+    EXPECT_TRUE(fs::exists(dir / ("root/tmp/" + unique + ".keychain")));
+    EXPECT_TRUE(fs::exists(dir / "root/Library/Keychains/System.keychain"));
+    EXPECT_TRUE(fs::is_empty(dir / "home"));
+    EXPECT_TRUE(fs::is_empty(dir / "work"));
+    std::set<std::string> outside;
+    for (const std::string& name : listing(dir))
+        if (name.rfind("root", 0) != 0)
+            outside.insert(name);
+    std::set<std::string> outsideBefore;
+    for (const std::string& name : before)
+        if (name.rfind("root", 0) != 0)
+            outsideBefore.insert(name);
+    EXPECT_EQ(outside, outsideBefore);
+}
+
+} // namespace
+} // namespace veltrona::test
