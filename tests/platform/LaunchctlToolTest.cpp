@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <optional>
+#include <sstream>
 
 namespace veltrona::test {
 namespace {
@@ -171,6 +172,29 @@ TEST_F(LaunchctlToolTest, JobProbePrintsYesOnlyWhileTheJobIsLoaded)
     EXPECT_EQ(probe(), "YES\n");
     ASSERT_EQ(launchctl({"unload", "-w", kJob}).exitStatus, 0);
     EXPECT_EQ(probe(), "");
+}
+
+TEST_F(LaunchctlToolTest, DeInstallationScriptUnloadsTheJobOnce)
+{
+    // The script as the program sends it, with the root in front of every platform path.
+    const std::string r = root().string();
+    const std::string script = "for i in vpn\n\ndo \n\n(test `" + r + "/bin/launchctl list | grep com.brantholm.$i | awk '{print $3}'`) && " +
+                               r + "/bin/launchctl unload -w " + r + "/Library/LaunchDaemons/com.brantholm.$i.plist\n\nrm " + r +
+                               "/Library/LaunchDaemons/com.brantholm.$i.plist\n\ndone\n\nrm -r " + r + "/usr/local/quillfen/vpn";
+    ASSERT_EQ(launchctl({"load", "-w", kJob}).err, "");
+    const ToolRun first = runProgram("/bin/sh", {"-c", script}, platform_.environment(), work());
+    EXPECT_EQ(first.out, "");
+    EXPECT_EQ(launchctl({"list"}).out, "PID\tStatus\tLabel\n");
+    EXPECT_EQ(disabledFlag("com.brantholm.vpn"), true);
+    EXPECT_FALSE(fs::exists(root() / "Library/LaunchDaemons/com.brantholm.vpn.plist"));
+    // A second run finds nothing to unload, so launchctl is not asked to: only rm complains.
+    const ToolRun second = runProgram("/bin/sh", {"-c", script}, platform_.environment(), work());
+    std::istringstream complaints(second.err);
+    int lines = 0;
+    for (std::string line; std::getline(complaints, line); ++lines)
+        EXPECT_EQ(line.rfind("rm: ", 0), 0u) << line;
+    EXPECT_EQ(lines, 2);
+    EXPECT_EQ(disabledFlag("com.brantholm.vpn"), true);
 }
 
 } // namespace
