@@ -1,14 +1,13 @@
-#include "foundation/PlistNesting.h"
+#include "foundation/PlistGuard.h"
+
+#include "foundation/BinaryPlistObjects.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 namespace veltrona::detail {
 namespace {
-
-constexpr std::string_view binaryMagic = "bplist00";
 
 // True when `rest` starts with the element name followed by the end of the name.
 bool startsWithName(std::string_view rest, std::string_view name)
@@ -26,8 +25,11 @@ bool isContainerName(std::string_view rest)
     return startsWithName(rest, "array") || startsWithName(rest, "dict");
 }
 
-bool xmlNestingWithin(std::string_view text, std::size_t limit)
+bool xmlSafe(std::string_view text, std::size_t limit)
 {
+    // XML has no NUL character; libplist would cut the text short at one and read on.
+    if (text.find('\0') != std::string_view::npos)
+        return false;
     std::size_t depth = 0;
     std::size_t at = 0;
     while ((at = text.find('<', at)) != std::string_view::npos) {
@@ -57,90 +59,9 @@ bool xmlNestingWithin(std::string_view text, std::size_t limit)
     return true;
 }
 
-// Reads a binary property list's object table far enough to follow container references.
-class BinaryObjects {
-public:
-    explicit BinaryObjects(std::string_view bytes) : bytes_(bytes) {}
-
-    bool readTrailer()
-    {
-        if (bytes_.size() < binaryMagic.size() + trailerSize)
-            return false;
-        const std::size_t trailer = bytes_.size() - trailerSize;
-        offsetSize_ = static_cast<std::uint8_t>(bytes_[trailer + 6]);
-        refSize_ = static_cast<std::uint8_t>(bytes_[trailer + 7]);
-        count_ = number(trailer + 8, 8).value_or(0);
-        top_ = number(trailer + 16, 8).value_or(0);
-        table_ = number(trailer + 24, 8).value_or(0);
-        if (offsetSize_ < 1 || offsetSize_ > 8 || refSize_ < 1 || refSize_ > 8)
-            return false;
-        if (count_ == 0 || top_ >= count_ || table_ >= trailer)
-            return false;
-        return count_ <= (trailer - table_) / offsetSize_;
-    }
-
-    std::uint64_t count() const { return count_; }
-    std::uint64_t top() const { return top_; }
-
-    // The objects a container refers to; nothing for a scalar or an object we cannot read.
-    std::optional<std::vector<std::uint64_t>> children(std::uint64_t object) const
-    {
-        const std::optional<std::uint64_t> offset = number(table_ + object * offsetSize_, offsetSize_);
-        if (!offset || *offset >= table_)
-            return std::nullopt;
-        const auto marker = static_cast<std::uint8_t>(bytes_[*offset]);
-        const int type = marker >> 4;
-        if (type != 0xA && type != 0xC && type != 0xD)
-            return std::nullopt;
-        std::uint64_t items = marker & 0x0F;
-        std::uint64_t at = *offset + 1;
-        if (items == 0x0F) {
-            if (at >= table_)
-                return std::nullopt;
-            const auto sizeMarker = static_cast<std::uint8_t>(bytes_[at]);
-            const std::size_t width = std::size_t{1} << (sizeMarker & 0x0F);
-            if ((sizeMarker >> 4) != 1 || width > 8)
-                return std::nullopt;
-            const std::optional<std::uint64_t> big = number(at + 1, width);
-            if (!big)
-                return std::nullopt;
-            items = *big;
-            at += 1 + width;
-        }
-        const std::uint64_t refs = type == 0xD ? 2 * items : items;
-        if (items > table_ || at > table_ || refs > (table_ - at) / refSize_)
-            return std::nullopt;
-        std::vector<std::uint64_t> result;
-        result.reserve(refs);
-        for (std::uint64_t i = 0; i < refs; ++i)
-            result.push_back(number(at + i * refSize_, refSize_).value_or(count_));
-        return result;
-    }
-
-private:
-    static constexpr std::size_t trailerSize = 32;
-
-    std::optional<std::uint64_t> number(std::uint64_t at, std::size_t width) const
-    {
-        if (at > bytes_.size() || width > bytes_.size() - at)
-            return std::nullopt;
-        std::uint64_t value = 0;
-        for (std::size_t i = 0; i < width; ++i)
-            value = (value << 8) | static_cast<std::uint8_t>(bytes_[at + i]);
-        return value;
-    }
-
-    std::string_view bytes_;
-    std::uint8_t offsetSize_ = 0;
-    std::uint8_t refSize_ = 0;
-    std::uint64_t count_ = 0;
-    std::uint64_t top_ = 0;
-    std::uint64_t table_ = 0;
-};
-
-bool binaryNestingWithin(std::string_view bytes, std::size_t limit)
+bool binarySafe(std::string_view bytes, std::size_t limit)
 {
-    BinaryObjects objects(bytes);
+    BinaryPlistObjects objects(bytes);
     if (!objects.readTrailer())
         return true;
 
@@ -150,37 +71,49 @@ bool binaryNestingWithin(std::string_view bytes, std::size_t limit)
     std::vector<std::size_t> depth(objects.count(), 0);
     struct Frame {
         std::uint64_t object;
-        std::vector<std::uint64_t> children;
+        std::vector<std::uint64_t> references;
         std::size_t next = 0;
         std::size_t deepest = 0;
     };
     std::vector<Frame> stack;
 
-    auto enter = [&](std::uint64_t object) {
-        std::optional<std::vector<std::uint64_t>> children = objects.children(object);
-        if (!children) {
-            state[object] = Measured;
-            return;
+    // Pushes a container; false when it is a dictionary with a key that libplist cannot read.
+    auto enter = [&](std::uint64_t index) {
+        state[index] = Measured;
+        const auto object = objects.object(index);
+        if (!object || !BinaryPlistObjects::isContainer(*object))
+            return true;
+        auto references = objects.references(*object);
+        if (!references)
+            return true;
+        if (object->type == 0xD) {
+            for (std::uint64_t key = 0; key < object->items; ++key) {
+                const auto keyObject = objects.object((*references)[key]);
+                if (keyObject && objects.textHoldsNul(*keyObject))
+                    return false;
+            }
         }
-        state[object] = Open;
-        stack.push_back(Frame{object, std::move(*children)});
+        state[index] = Open;
+        stack.push_back(Frame{index, std::move(*references)});
+        return true;
     };
 
-    enter(objects.top());
+    if (!enter(objects.top()))
+        return false;
     while (!stack.empty()) {
         if (stack.size() > limit)
             return false;
         Frame& frame = stack.back();
-        if (frame.next == frame.children.size()) {
-            depth[frame.object] = frame.deepest + 1;
+        if (frame.next == frame.references.size()) {
+            const std::size_t measured = frame.deepest + 1;
+            depth[frame.object] = measured;
             state[frame.object] = Measured;
-            const std::size_t measured = depth[frame.object];
             stack.pop_back();
             if (!stack.empty())
                 stack.back().deepest = std::max(stack.back().deepest, measured);
             continue;
         }
-        const std::uint64_t child = frame.children[frame.next++];
+        const std::uint64_t child = frame.references[frame.next++];
         if (child >= objects.count())
             continue;
         if (state[child] == Open)
@@ -191,18 +124,19 @@ bool binaryNestingWithin(std::string_view bytes, std::size_t limit)
             frame.deepest = std::max(frame.deepest, depth[child]);
             continue;
         }
-        enter(child);
+        if (!enter(child))
+            return false;
     }
     return true;
 }
 
 } // namespace
 
-bool plistNestingWithin(std::string_view bytes, std::size_t limit)
+bool plistSafeToParse(std::string_view bytes, std::size_t nestingLimit)
 {
-    if (bytes.starts_with(binaryMagic))
-        return binaryNestingWithin(bytes, limit);
-    return xmlNestingWithin(bytes, limit);
+    if (bytes.starts_with("bplist00"))
+        return binarySafe(bytes, nestingLimit);
+    return xmlSafe(bytes, nestingLimit);
 }
 
 } // namespace veltrona::detail

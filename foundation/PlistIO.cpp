@@ -1,7 +1,7 @@
 #include "foundation/PlistIO.h"
 
 #include "foundation/AtomicFile.h"
-#include "foundation/PlistNesting.h"
+#include "foundation/PlistGuard.h"
 #include "foundation/PlistNode.h"
 
 #include <cerrno>
@@ -53,7 +53,7 @@ bool xmlComplete(std::string_view text)
 {
     if (text.find("<plist") == std::string_view::npos)
         return true;
-    const std::size_t last = text.find_last_not_of(std::string_view(" \t\r\n\0", 5));
+    const std::size_t last = text.find_last_not_of(" \t\r\n");
     return last != std::string_view::npos && text.substr(0, last + 1).ends_with("</plist>");
 }
 
@@ -78,7 +78,7 @@ std::optional<PlistValue> parsePlist(std::string_view bytes)
         return std::nullopt;
     if (!isBinary(bytes) && !xmlComplete(bytes))
         return std::nullopt;
-    if (!detail::plistNestingWithin(bytes))
+    if (!detail::plistSafeToParse(bytes))
         return std::nullopt;
 
     CNumericLocale cLocale;

@@ -162,7 +162,11 @@ std::optional<PlistValue> fromPlistNode(plist_t node)
         std::int32_t seconds = 0;
         std::int32_t micro = 0;
         plist_get_date_val(node, &seconds, &micro);
-        return PlistValue(PlistDate{seconds + micro / 1e6});
+        // libplist 2.2 gives the whole seconds rounded toward zero and the fraction as a magnitude,
+        // so before 2001 the fraction counts backwards. (Within the one second before 2001 the
+        // sign is lost altogether; no file of ours holds such a date.)
+        const double fraction = micro / 1e6;
+        return PlistValue(PlistDate{seconds < 0 ? seconds - fraction : seconds + fraction});
     }
     case PLIST_DATA: {
         std::uint64_t length = 0;
