@@ -1,0 +1,18 @@
+#pragma once
+// Small file and process helpers for the foundation tests.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace veltrona::test {
+
+void writeText(const std::filesystem::path& path, const std::string& bytes);
+std::string readText(const std::filesystem::path& path);
+// Names in the folder, sorted.
+std::vector<std::string> folderEntries(const std::filesystem::path& folder);
+// Runs a program found on PATH with the arguments, no shell between; its exit status, or -1.
+int runProgram(const std::vector<std::string>& arguments);
+bool programAvailable(const std::string& name);
+
+} // namespace veltrona::test

@@ -1,0 +1,192 @@
+// Reading property lists: tool output, malformed and hostile input, and files that are not there.
+#include "foundation/PlistIO.h"
+#include "foundation/PlistNode.h"
+#include "tests/foundation/FileHelpers.h"
+#include "tests/foundation/PlistSamples.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+
+namespace veltrona::test {
+namespace {
+
+std::string binaryOf(const PlistValue& value)
+{
+    detail::PlistNodePtr node = detail::toPlistNode(value);
+    char* bytes = nullptr;
+    std::uint32_t length = 0;
+    plist_to_bin(node.get(), &bytes, &length);
+    std::string binary(bytes, length);
+    plist_to_bin_free(bytes);
+    return binary;
+}
+
+PlistValue nestedArrays(int depth)
+{
+    PlistValue value = PlistArray{};
+    for (int i = 1; i < depth; ++i)
+        value = PlistArray{std::move(value)};
+    return value;
+}
+
+std::string nestedArraysXml(int depth)
+{
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n";
+    for (int i = 0; i < depth; ++i)
+        text += "<array>";
+    for (int i = 0; i < depth; ++i)
+        text += "</array>";
+    return text + "\n</plist>\n";
+}
+
+TEST(PlistParse, readsAccountListingAsTheRunnerReturnsIt)
+{
+    // The runner drops the output's last character, the final line feed.
+    const std::string listing = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+        "<plist version=\"1.0\">\n<array>\n\t<dict>\n"
+        "\t\t<key>dsAttrTypeStandard:RecordName</key>\n\t\t<array>\n\t\t\t<string>vpnuser</string>\n\t\t</array>\n"
+        "\t\t<key>dsAttrTypeStandard:UniqueID</key>\n\t\t<array>\n\t\t\t<string>401</string>\n\t\t</array>\n"
+        "\t</dict>\n\t<dict>\n"
+        "\t\t<key>dsAttrTypeStandard:RecordName</key>\n\t\t<array>\n\t\t\t<string>_amavisd</string>\n"
+        "\t\t\t<string>amavisd</string>\n\t\t</array>\n\t</dict>\n</array>\n</plist>";
+    const std::optional<PlistValue> parsed = parsePlist(listing);
+    ASSERT_TRUE(parsed && parsed->array());
+    ASSERT_EQ(parsed->array()->size(), 2u);
+    const PlistDictionary* first = (*parsed->array())[0].dictionary();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(*first->find("dsAttrTypeStandard:UniqueID"), PlistValue(PlistArray{"401"}));
+    EXPECT_EQ(*(*parsed->array())[1].dictionary()->find("dsAttrTypeStandard:RecordName"),
+              PlistValue(PlistArray{"_amavisd", "amavisd"}));
+}
+
+TEST(PlistParse, malformedTextGivesNothing)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"empty", ""},
+        {"garbage", "hello, world"},
+        {"zero bytes", std::string(16, '\0')},
+        {"unclosed dictionary", "<plist version=\"1.0\"><dict><key>a</key><string>b</string></plist>"},
+        {"no root value", "<plist version=\"1.0\"></plist>"},
+        {"binary magic alone", "bplist00"},
+        {"binary magic and junk", "bplist00" + std::string(40, 'x')},
+        {"closing tag missing", "<plist version=\"1.0\">\n<string>x</string>\n"},
+    };
+    for (const auto& [name, text] : cases)
+        EXPECT_FALSE(parsePlist(text).has_value()) << name;
+}
+
+TEST(PlistParse, everyTruncationOfAFileGivesNothing)
+{
+    const std::string xml = everyKindMacXml();
+    const std::string binary = binaryOf(PlistValue(everyKindDictionary()));
+    ASSERT_TRUE(parsePlist(binary).has_value());
+    const std::size_t xmlComplete = xml.rfind("</plist>") + std::string("</plist>").size();
+    for (std::size_t cut = 0; cut < xmlComplete; ++cut)
+        ASSERT_FALSE(parsePlist(std::string_view(xml).substr(0, cut)).has_value()) << "XML cut at " << cut;
+    for (std::size_t cut = 0; cut < binary.size(); ++cut)
+        ASSERT_FALSE(parsePlist(std::string_view(binary).substr(0, cut)).has_value()) << "binary cut at " << cut;
+}
+
+TEST(PlistParse, damagedBinaryNeverCrashesAndWhatIsReadCanBeWritten)
+{
+    const std::string binary = binaryOf(PlistValue(everyKindDictionary()));
+    std::mt19937 random(20160930);
+    for (int round = 0; round < 3000; ++round) {
+        std::string damaged = binary;
+        for (int flips = 1 + round % 4; flips > 0; --flips)
+            damaged[random() % damaged.size()] = static_cast<char>(random() % 256);
+        if (const std::optional<PlistValue> read = parsePlist(damaged)) {
+            ASSERT_TRUE(plistToXml(*read).ends_with("</plist>\n")) << "round " << round;
+        }
+    }
+}
+
+TEST(PlistParse, nestingBeyondTheLimitIsRefusedInBothFormats)
+{
+    struct Case {
+        std::string name;
+        std::string bytes;
+        bool accepted;
+    };
+    const std::vector<Case> cases = {
+        {"XML 100 deep", nestedArraysXml(100), true},
+        {"XML 100000 deep", nestedArraysXml(100000), false},
+        {"XML deep inside a comment", "<plist version=\"1.0\"><!-- " + nestedArraysXml(2000) + " --><string>x</string></plist>", true},
+        {"binary 100 deep", binaryOf(nestedArrays(100)), true},
+        {"binary 2000 deep", binaryOf(nestedArrays(2000)), false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(parsePlist(c.bytes).has_value(), c.accepted) << c.name;
+}
+
+TEST(PlistParse, binaryArrayContainingItselfGivesNothing)
+{
+    std::string bytes = "bplist00";
+    bytes += std::string("\xA1\x00", 2); // object 0: an array whose one element is object 0
+    bytes += '\x08';                     // the offset table
+    std::string trailer(32, '\0');
+    trailer[6] = 1;   // offset size
+    trailer[7] = 1;   // reference size
+    trailer[15] = 1;  // one object
+    trailer[31] = 10; // the offset table's position
+    EXPECT_FALSE(parsePlist(bytes + trailer).has_value());
+}
+
+TEST(PlistParse, datesKeepFractionsAndSignInBinaryFiles)
+{
+    for (double seconds : {0.0, 1.25, -1.5, -1.000001, -86400.75, 600000000.75, -1000000000.5}) {
+        const std::optional<PlistValue> read = parsePlist(binaryOf(PlistDate{seconds}));
+        ASSERT_TRUE(read && read->date()) << seconds;
+        EXPECT_NEAR(read->date()->seconds, seconds, 1e-6);
+    }
+}
+
+TEST(PlistParse, decimalCommaLocaleDoesNotChangeReals)
+{
+    TempDir locales;
+    if (!programAvailable("localedef"))
+        GTEST_SKIP() << "localedef is not available to make a decimal-comma locale";
+    runProgram({"localedef", "-i", "de_DE", "-f", "UTF-8", (locales / "de_DE.UTF-8").string()});
+    ::setenv("LOCPATH", locales.path().c_str(), 1);
+    const char* previous = std::setlocale(LC_ALL, nullptr);
+    const std::string restore = previous ? previous : "C";
+    const bool german = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+    std::optional<PlistValue> read;
+    std::string xml;
+    if (german) {
+        read = parsePlist("<plist version=\"1.0\"><real>2.25</real></plist>");
+        xml = plistToXml(PlistValue(1.5));
+    }
+    std::setlocale(LC_ALL, restore.c_str());
+    ::unsetenv("LOCPATH");
+    if (!german)
+        GTEST_SKIP() << "the de_DE locale could not be made";
+    ASSERT_TRUE(read && read->real());
+    EXPECT_EQ(*read->real(), 2.25);
+    EXPECT_NE(xml.find("<real>1.5</real>"), std::string::npos);
+}
+
+TEST(PlistFile, unreadablePlacesGiveNothing)
+{
+    TempDir dir;
+    writeText(dir / "broken.plist", "<plist version=\"1.0\"><dict><key>a</key>");
+    std::filesystem::create_directory(dir / "folder.plist");
+    std::filesystem::create_symlink(dir / "nowhere.plist", dir / "dangling.plist");
+    {
+        std::ofstream huge(dir / "huge.plist", std::ios::binary);
+        huge << "<plist version=\"1.0\"><string>";
+    }
+    std::filesystem::resize_file(dir / "huge.plist", 65 * 1024 * 1024);
+    for (const char* name : {"missing.plist", "broken.plist", "folder.plist", "dangling.plist", "huge.plist"})
+        EXPECT_FALSE(readPlistFile(dir / name).has_value()) << name;
+    EXPECT_FALSE(readPlistFile("").has_value());
+}
+
+} // namespace
+} // namespace veltrona::test
