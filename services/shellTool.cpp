@@ -6,6 +6,8 @@
 #include "platform/emulated/AuthorizationServicesEmulated.h"
 #include "services/TaskWrapper.h"
 
+#include <openssl/crypto.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -75,6 +77,10 @@ int main(int argc, char** argv)
     if (form == AuthorizationExternalForm{})
         return refuse("not authorized");
 
+    // The check needs one digest; sparing OpenSSL its configuration file and algorithm tables
+    // halves the tool's start-up, which every privileged command pays.
+    OPENSSL_init_crypto(OPENSSL_INIT_NO_LOAD_CONFIG | OPENSSL_INIT_NO_ADD_ALL_CIPHERS | OPENSSL_INIT_NO_ADD_ALL_DIGESTS,
+                        nullptr);
     const ResolvedRoot resolved = resolvePlatformRoot();
     if (!resolved.status)
         return refuse(resolved.status.message());
