@@ -1,0 +1,262 @@
+// Authorization Services of the emulated Mac: rights, authentication and live external forms.
+
+#include "foundation/PlistIO.h"
+#include "platform/emulated/AuthorizationDatabase.h"
+#include "platform/emulated/AuthorizationLiveForms.h"
+#include "platform/emulated/AuthorizationServicesEmulated.h"
+#include "platform/emulated/Directory.h"
+#include "platform/emulated/PasswordHash.h"
+#include "tests/support/TempPlatformRoot.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace veltrona::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kRight = "com.brantholm.orlaquin.admin";
+constexpr AuthorizationFlags kFlags = kAuthorizationFlagExtendRights | kAuthorizationFlagPreAuthorize;
+
+AuthorizationItemSet credentials(const std::string& name, const std::string& password)
+{
+    return {{kAuthorizationEnvironmentUsername, {name.begin(), name.end()}, 0},
+            {kAuthorizationEnvironmentPassword, {password.begin(), password.end()}, 0}};
+}
+
+PlistDictionary programRule()
+{
+    PlistDictionary rule;
+    rule.set("allow-root", "true");
+    rule.set("class", "user");
+    rule.set("comment", "Used by Quillfen applications to run a tool as admin over the duration of the application.");
+    rule.set("group", "admin");
+    rule.set("shared", "false");
+    return rule;
+}
+
+// A user with a password who is in no group but staff (through the primary group).
+void addStaffUser(const fs::path& root, const std::string& name, const std::string& password)
+{
+    Directory directory(root);
+    ASSERT_TRUE(directory.update(RecordType::Users, name, [&](Record& record) {
+        record.setValues("gid", {"20"});
+        record.setValues("realname", {"Staff Member"});
+        record.setData("ShadowHashData", *makeShadowHashData(password, 1000));
+        return Status::success();
+    }, true).ok());
+}
+
+std::string fileText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class AuthorizationTest : public ::testing::Test {
+protected:
+    OSStatus authorize(const std::string& name, const std::string& password, const char* right = kRight)
+    {
+        AuthorizationRef ref;
+        EXPECT_EQ(services.create({}, {}, kAuthorizationFlagDefaults, ref), errAuthorizationSuccess);
+        return services.copyRights(ref, {{right, {}, 0}}, credentials(name, password), kFlags);
+    }
+
+    TempPlatformRoot root;
+    AuthorizationServicesEmulated services{root.paths()};
+};
+
+TEST_F(AuthorizationTest, ChecksNamePasswordAndAdminGroup)
+{
+    addStaffUser(root.root(), "sam", "samspass");
+    const struct {
+        const char* name;
+        const char* password;
+        OSStatus expected;
+    } cases[] = {
+        {"admin", "secret", errAuthorizationSuccess},
+        {"ADMIN", "secret", errAuthorizationSuccess},
+        {"Admin User", "secret", errAuthorizationSuccess},
+        {"admin user", "secret", errAuthorizationDenied},
+        {"admin", "Secret", errAuthorizationDenied},
+        {"admin", "", errAuthorizationDenied},
+        {"nobody", "", errAuthorizationDenied},
+        {"ghost", "secret", errAuthorizationDenied},
+        {"sam", "samspass", errAuthorizationDenied},
+        {"../admin", "secret", errAuthorizationDenied},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(authorize(c.name, c.password), c.expected) << c.name << " / " << c.password;
+}
+
+TEST_F(AuthorizationTest, ARightsGroupMayComeFromThePrimaryGroup)
+{
+    addStaffUser(root.root(), "sam", "samspass");
+    PlistDictionary staffRule;
+    staffRule.set("class", "user");
+    staffRule.set("group", "staff");
+    AuthorizationRef ref;
+    ASSERT_EQ(services.create({}, {}, kAuthorizationFlagDefaults, ref), errAuthorizationSuccess);
+    ASSERT_EQ(services.rightSet(ref, "test.staff", staffRule), errAuthorizationSuccess);
+    EXPECT_EQ(authorize("sam", "samspass", "test.staff"), errAuthorizationSuccess);
+}
+
+TEST_F(AuthorizationTest, NeverPromptsAndNeedsExtendRights)
+{
+    AuthorizationRef ref;
+    ASSERT_EQ(services.create({}, {}, kAuthorizationFlagDefaults, ref), errAuthorizationSuccess);
+    const AuthorizationItemSet right{{kRight, {}, 0}};
+    EXPECT_EQ(services.copyRights(ref, right, {}, kFlags), errAuthorizationInteractionNotAllowed);
+    EXPECT_EQ(services.copyRights(ref, right, {}, kFlags | kAuthorizationFlagInteractionAllowed),
+              errAuthorizationCanceled);
+    EXPECT_EQ(services.copyRights(ref, right, credentials("admin", "secret"), kAuthorizationFlagDefaults),
+              errAuthorizationDenied);
+    EXPECT_EQ(services.copyRights(ref, {{"", {}, 0}}, credentials("admin", "secret"), kFlags),
+              errAuthorizationInvalidSet);
+    EXPECT_EQ(services.copyRights(AuthorizationRef{999}, right, credentials("admin", "secret"), kFlags),
+              errAuthorizationInvalidRef);
+}
+
+TEST_F(AuthorizationTest, SettingUpTheRightLeavesAnExistingDefinitionAlone)
+{
+    AuthorizationRef ref;
+    ASSERT_EQ(services.create({}, {}, kAuthorizationFlagDefaults, ref), errAuthorizationSuccess);
+    EXPECT_EQ(services.rightGet(kRight, nullptr), errAuthorizationDenied);
+    // The runner's set-up: define only when missing.
+    auto setUp = [&] {
+        if (services.rightGet(kRight, nullptr) != errAuthorizationSuccess)
+            services.rightSet(ref, kRight, programRule());
+    };
+    setUp();
+    PlistDictionary stored;
+    ASSERT_EQ(services.rightGet(kRight, &stored), errAuthorizationSuccess);
+    EXPECT_EQ(stored, programRule());
+
+    PlistDictionary custom;
+    custom.set("class", "deny");
+    ASSERT_EQ(services.rightSet(ref, kRight, custom), errAuthorizationSuccess);
+    const std::string before = fileText(AuthorizationDatabase(root.root()).file());
+    setUp();
+    EXPECT_EQ(fileText(AuthorizationDatabase(root.root()).file()), before);
+    EXPECT_EQ(authorize("admin", "secret"), errAuthorizationDenied) << "the stored rule decides";
+}
+
+TEST_F(AuthorizationTest, AnUnreadableDatabaseIsNotOverwritten)
+{
+    const fs::path file = AuthorizationDatabase(root.root()).file();
+    std::ofstream(file) << "not a plist";
+    AuthorizationRef ref;
+    ASSERT_EQ(services.create({}, {}, kAuthorizationFlagDefaults, ref), errAuthorizationSuccess);
+    EXPECT_EQ(services.rightSet(ref, kRight, programRule()), errAuthorizationInternal);
+    EXPECT_EQ(fileText(file), "not a plist");
+}
+
+TEST_F(AuthorizationTest, ExternalFormsAreLiveUntilFreed)
+{
+    AuthorizationRef ref;
+    ASSERT_EQ(services.create({}, {}, kAuthorizationFlagDefaults, ref), errAuthorizationSuccess);
+    ASSERT_EQ(services.copyRights(ref, {{kRight, {}, 0}}, credentials("admin", "secret"), kFlags),
+              errAuthorizationSuccess);
+    AuthorizationExternalForm form;
+    ASSERT_EQ(services.makeExternalForm(ref, form), errAuthorizationSuccess);
+    EXPECT_NE(form, AuthorizationExternalForm{});
+    AuthorizationExternalForm again;
+    ASSERT_EQ(services.makeExternalForm(ref, again), errAuthorizationSuccess);
+    EXPECT_EQ(again, form);
+
+    // Another process (a fresh object) checks the form.
+    AuthorizationServicesEmulated helper(root.paths());
+    EXPECT_EQ(helper.checkExternalForm(form, kRight), errAuthorizationSuccess);
+    EXPECT_EQ(helper.checkExternalForm(form, "system.privilege.admin"), errAuthorizationDenied);
+    EXPECT_EQ(helper.checkExternalForm(AuthorizationExternalForm{}, kRight), errAuthorizationInvalidRef);
+    AuthorizationExternalForm forged = form;
+    forged.bytes[31] ^= 1;
+    EXPECT_EQ(helper.checkExternalForm(forged, kRight), errAuthorizationInvalidRef);
+
+    // Only the owner may read the live forms, and they hold a hash, never the bytes.
+    AuthorizationLiveForms forms(root.root());
+    struct stat folder {};
+    struct stat file {};
+    ASSERT_EQ(::stat(forms.folder().c_str(), &folder), 0);
+    ASSERT_EQ(::stat(forms.fileFor(form).c_str(), &file), 0);
+    EXPECT_EQ(folder.st_mode & 0777, 0700u);
+    EXPECT_EQ(file.st_mode & 0777, 0600u);
+    const std::string stored = fileText(forms.fileFor(form));
+    EXPECT_EQ(stored.find(std::string(form.bytes.begin(), form.bytes.end())), std::string::npos);
+
+    ASSERT_EQ(services.free(ref, kAuthorizationFlagDefaults), errAuthorizationSuccess);
+    EXPECT_EQ(helper.checkExternalForm(form, kRight), errAuthorizationInvalidRef);
+    EXPECT_EQ(services.free(ref, kAuthorizationFlagDefaults), errAuthorizationInvalidRef);
+    EXPECT_EQ(services.makeExternalForm(ref, again), errAuthorizationInvalidRef);
+}
+
+TEST_F(AuthorizationTest, AFormWhoseProcessWasReplacedIsRefused)
+{
+    AuthorizationRef ref;
+    ASSERT_EQ(services.create({{kRight, {}, 0}}, credentials("admin", "secret"), kFlags, ref), errAuthorizationSuccess);
+    AuthorizationExternalForm form;
+    ASSERT_EQ(services.makeExternalForm(ref, form), errAuthorizationSuccess);
+    const fs::path file = AuthorizationLiveForms(root.root()).fileFor(form);
+    std::optional<PlistValue> entry = readPlistFile(file);
+    ASSERT_TRUE(entry && entry->dictionary());
+    PlistDictionary changed = *entry->dictionary();
+    changed.set("start", "1"); // the same pid, started at another time: a reused pid
+    ASSERT_TRUE(writePlistAtomically(changed, file).ok());
+    EXPECT_EQ(services.checkExternalForm(form, kRight), errAuthorizationInvalidRef);
+    EXPECT_FALSE(fs::exists(file)) << "a stale form is forgotten";
+}
+
+TEST_F(AuthorizationTest, AFormDiesWithItsProcess)
+{
+    int formPipe[2];
+    int holdPipe[2];
+    ASSERT_EQ(::pipe(formPipe), 0);
+    ASSERT_EQ(::pipe(holdPipe), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Authorize, hand the form over, wait, then end without freeing anything.
+        AuthorizationServicesEmulated own(root.paths());
+        AuthorizationRef ref;
+        AuthorizationExternalForm form;
+        if (own.create({{kRight, {}, 0}}, credentials("admin", "secret"), kFlags, ref) != errAuthorizationSuccess
+            || own.makeExternalForm(ref, form) != errAuthorizationSuccess)
+            ::_exit(1);
+        if (::write(formPipe[1], form.bytes.data(), form.bytes.size()) != static_cast<ssize_t>(form.bytes.size()))
+            ::_exit(1);
+        char ignored;
+        ::close(holdPipe[1]);
+        while (::read(holdPipe[0], &ignored, 1) > 0) {
+        }
+        ::_exit(0);
+    }
+    ::close(formPipe[1]);
+    ::close(holdPipe[0]);
+    AuthorizationExternalForm form;
+    ASSERT_EQ(::read(formPipe[0], form.bytes.data(), form.bytes.size()), static_cast<ssize_t>(form.bytes.size()));
+    EXPECT_EQ(services.checkExternalForm(form, kRight), errAuthorizationSuccess);
+    ::close(holdPipe[1]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(services.checkExternalForm(form, kRight), errAuthorizationInvalidRef);
+    ::close(formPipe[0]);
+}
+
+TEST_F(AuthorizationTest, ProcessStartTimesAreReadFromProc)
+{
+    EXPECT_TRUE(processStartTime(::getpid()));
+    EXPECT_FALSE(processStartTime(0));
+    EXPECT_FALSE(processStartTime(-1));
+}
+
+} // namespace
+} // namespace veltrona::test

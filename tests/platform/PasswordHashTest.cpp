@@ -1,0 +1,70 @@
+// Password hashes in the Mac's ShadowHashData layout.
+
+#include "foundation/PlistIO.h"
+#include "platform/emulated/PasswordHash.h"
+
+#include <gtest/gtest.h>
+
+namespace veltrona::test {
+namespace {
+
+std::string_view bytesOf(const PlistData& data)
+{
+    return {reinterpret_cast<const char*>(data.data()), data.size()};
+}
+
+TEST(PasswordHashTest, IsABinaryPlistOfSaltedPbkdf2)
+{
+    std::optional<PlistData> hash = makeShadowHashData("secret");
+    ASSERT_TRUE(hash);
+    ASSERT_EQ(bytesOf(*hash).substr(0, 8), "bplist00");
+    std::optional<PlistValue> root = parsePlist(bytesOf(*hash));
+    ASSERT_TRUE(root && root->dictionary());
+    const PlistValue* entry = root->dictionary()->find("SALTED-SHA512-PBKDF2");
+    ASSERT_TRUE(entry && entry->dictionary());
+    const PlistDictionary& fields = *entry->dictionary();
+    ASSERT_TRUE(fields.find("salt") && fields.find("salt")->data());
+    EXPECT_EQ(fields.find("salt")->data()->size(), 32u);
+    ASSERT_TRUE(fields.find("entropy") && fields.find("entropy")->data());
+    EXPECT_EQ(fields.find("entropy")->data()->size(), 128u);
+    ASSERT_TRUE(fields.find("iterations") && fields.find("iterations")->integer());
+    EXPECT_EQ(*fields.find("iterations")->integer(), kPasswordHashIterations);
+    EXPECT_EQ(bytesOf(*hash).find("secret"), std::string_view::npos);
+}
+
+TEST(PasswordHashTest, MatchesOnlyTheExactPassword)
+{
+    const std::string password = "pa ss\xC3\xA9 ";
+    std::optional<PlistData> hash = makeShadowHashData(password, 1000);
+    ASSERT_TRUE(hash);
+    EXPECT_TRUE(shadowHashMatches(*hash, password));
+    for (const char* other : {"", "pa ss\xC3\xA9", "Pa ss\xC3\xA9 ", "pa ss\xC3\xA9  "})
+        EXPECT_FALSE(shadowHashMatches(*hash, other)) << other;
+}
+
+TEST(PasswordHashTest, EachHashHasItsOwnSalt)
+{
+    std::optional<PlistData> first = makeShadowHashData("same", 1000);
+    std::optional<PlistData> second = makeShadowHashData("same", 1000);
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(*first, *second);
+    EXPECT_TRUE(shadowHashMatches(*second, "same"));
+}
+
+TEST(PasswordHashTest, MalformedDataNeverMatches)
+{
+    const std::string xmlWithoutSalt = "<plist version=\"1.0\"><dict><key>SALTED-SHA512-PBKDF2</key><dict>"
+                                       "<key>entropy</key><data>AAAA</data><key>iterations</key><integer>10</integer>"
+                                       "</dict></dict></plist>";
+    const std::string hugeIterations = "<plist version=\"1.0\"><dict><key>SALTED-SHA512-PBKDF2</key><dict>"
+                                       "<key>entropy</key><data>AAAA</data><key>iterations</key>"
+                                       "<integer>999999999999</integer><key>salt</key><data>AAAA</data>"
+                                       "</dict></dict></plist>";
+    for (const std::string& bytes : {std::string(), std::string("garbage"), xmlWithoutSalt, hugeIterations}) {
+        PlistData data(bytes.begin(), bytes.end());
+        EXPECT_FALSE(shadowHashMatches(data, "")) << bytes;
+    }
+}
+
+} // namespace
+} // namespace veltrona::test
