@@ -92,6 +92,8 @@ int main(int argc, char** argv)
 
     putPlatformFirstOnPath(resolved.root);
     const std::string program = hostProgramPath(paths, argv[1]);
+    // The command gets standard input, output and error only, none of the caller's other files.
+    ::closefrom(3);
     ::execv(program.c_str(), argv + 1);
     std::fprintf(stderr, "shellTool: can't run %s: %s\n", argv[1], std::strerror(errno));
     return 127;

@@ -197,6 +197,11 @@ TEST_F(ShellToolTest, ArgumentsArriveUnchangedInTheUnchangedWorkingDirectory)
     EXPECT_EQ(result.out, expected);
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.exitStatus, 0);
+
+    // A descriptor the caller left open does not reach the command.
+    const int leaked = ::open("/dev/null", O_RDONLY);
+    EXPECT_EQ(run(form, {"/bin/sh", "-c", "ls /proc/$$/fd"}).out, "0\n1\n2\n");
+    ::close(leaked);
 }
 
 TEST_F(ShellToolTest, PlatformProgramsComeFromTheRoot)
