@@ -194,7 +194,9 @@ Status Directory::update(RecordType type, std::string_view name, const Change& c
         return directoryFailure(eDSRecordNotFound);
     }
 
-    const std::vector<std::string> namesBefore = lookup.record ? record.names() : std::vector<std::string>{};
+    // The names so far are the record's own (or, for a new record, just found free): only a
+    // change of names needs the search for clashes.
+    const std::vector<std::string> namesBefore = record.names();
     if (Status changed = change(record); !changed.ok())
         return changed;
 
