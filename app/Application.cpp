@@ -134,18 +134,26 @@ int runApplication(int argc, char** argv)
     UserDefaults defaults(userDefaultsFile(paths, processInfo.homeDirectory(),
                                            infoString("CFBundleIdentifier").toStdString()));
 
-    if (!WindowController::initialize(processInfo, defaults, interaction))
-        return 1;
-
-    WindowController controller(AppServices{
+    std::unique_ptr<WindowController> controller = startApplication(AppServices{
         paths, processInfo, authorization, keychain, log, defaults, interaction,
         (QCoreApplication::applicationDirPath() + QStringLiteral("/Resources")).toStdString(), nullptr});
-    controller.showWindow();
-    QTimer::singleShot(0, &controller, [&controller, &options, password] {
-        controller.applicationDidFinishLaunching();
-        automate(controller, options, password);
+    if (!controller)
+        return 1;
+    WindowController* launched = controller.get();
+    QTimer::singleShot(0, launched, [launched, &options, password] {
+        launched->applicationDidFinishLaunching();
+        automate(*launched, options, password);
     });
     return QApplication::exec();
+}
+
+std::unique_ptr<WindowController> startApplication(AppServices services)
+{
+    if (!WindowController::initialize(services.processInfo, services.defaults, services.interaction))
+        return nullptr;
+    auto controller = std::make_unique<WindowController>(std::move(services));
+    controller->showWindow();
+    return controller;
 }
 
 } // namespace veltrona

@@ -2,6 +2,7 @@
 #include "app/WindowController.h"
 
 #include "app/AccountArrayController.h"
+#include "app/AppResources.h"
 #include "app/DefaultsBinding.h"
 #include "app/Interaction.h"
 #include "app/MainWindow.h"
@@ -123,6 +124,7 @@ void WindowController::loadWindowResource()
     policy.setRetainSizeWhenHidden(true);
     progressIndicator->setSizePolicy(policy);
     progressIndicator->hide();
+    vpnLight->setPixmap(imageNamed(QStringLiteral("red")));
 }
 
 void WindowController::connectActions()
@@ -228,6 +230,7 @@ void WindowController::startProgress()
 void WindowController::stopProgress()
 {
     progressIndicator->hide();
+    vpnLight->setPixmap(imageNamed(QStringLiteral("red")));
 }
 
 } // namespace veltrona

@@ -1,6 +1,7 @@
 #include "app/WindowStyle.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPalette>
 
 namespace veltrona {
@@ -19,12 +20,24 @@ void applyWindowStyle(QWidget* root)
             font.setPointSizeF(font.pointSizeF() * 1.15);
         } else if (role == QStringLiteral("sheetMessage")) {
             palette.setColor(QPalette::WindowText, QColor(0xB0, 0x1E, 0x1E));
+            // Room for a two-line message from the start, so the sheet does not jump when one appears.
+            label->setMinimumHeight(label->fontMetrics().lineSpacing() * 2);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         } else if (role == QStringLiteral("hint")) {
             font.setPointSizeF(font.pointSizeF() * 0.92);
             palette.setColor(QPalette::WindowText, palette.color(QPalette::Disabled, QPalette::WindowText));
         }
         label->setFont(font);
         label->setPalette(palette);
+    }
+    // A field the user cannot type into should not look like one that waits for typing.
+    const auto fields = root->findChildren<QLineEdit*>();
+    for (QLineEdit* field : fields) {
+        if (!field->isReadOnly())
+            continue;
+        QPalette palette = field->palette();
+        palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+        field->setPalette(palette);
     }
 }
 

@@ -1,0 +1,71 @@
+#pragma once
+// A window controller on a fresh emulated Mac (administrator "admin", "Admin User", password
+// "secret"), with alerts answered by script, a log that keeps its lines, and a resource
+// directory of its own holding shellTool and VPNStuff copied from the build.
+
+#include "app/AppServices.h"
+#include "tests/app/QtPrinting.h"
+#include "app/Interaction.h"
+#include "app/UserDefaults.h"
+#include "platform/SystemLog.h"
+#include "platform/emulated/AuthorizationServicesEmulated.h"
+#include "platform/emulated/KeychainServicesEmulated.h"
+#include "platform/emulated/ProcessInfoEmulated.h"
+#include "services/Keychain.h"
+#include "tests/support/RecordingRunner.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TempPlatformRoot.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace veltrona {
+class WindowController;
+}
+
+namespace veltrona::test {
+
+class KeptLog : public SystemLog {
+public:
+    void log(std::string_view message) override { lines.emplace_back(message); }
+    std::vector<std::string> lines;
+};
+
+// The build's application resource directory (bin/Resources).
+std::filesystem::path builtResourceDirectory();
+
+class AppTestBed {
+public:
+    enum class Commands { Recorded, RunAsRoot };
+    explicit AppTestBed(Commands commands = Commands::Recorded);
+    ~AppTestBed();
+
+    AppServices services();
+    // A controller made as the framework makes it (class initialised, window shown).
+    WindowController& makeController();
+    WindowController& controller() { return *controller_; }
+
+    KeychainContext keychainContext() { return {keychain, processInfo, log}; }
+    std::filesystem::path installationDirectory() const;
+
+    TempPlatformRoot platform{TempPlatformRoot::Tools::Copy};
+    TempDir resourceFolder;
+    PlatformPaths paths;
+    ProcessInfoEmulated processInfo;
+    AuthorizationServicesEmulated authorization;
+    KeychainServicesEmulated keychain;
+    KeptLog log;
+    UserDefaults defaults;
+    Interaction interaction{Interaction::Mode::Scripted};
+    RecordingRunner recorder;
+    Commands commands;
+
+private:
+    std::unique_ptr<WindowController> controller_;
+    std::string previousRoot_;
+    bool hadRoot_ = false;
+};
+
+} // namespace veltrona::test

@@ -1,0 +1,158 @@
+// The first-run installation: the script's exact text, what it does on an emulated Mac through
+// the real runner and shellTool, and when it must not run.
+#include "app/InstallationScript.h"
+#include "app/Interaction.h"
+#include "app/WindowController.h"
+#include "platform/PlatformPaths.h"
+#include "services/TaskWrapper.h"
+#include "tests/app/AppTestBed.h"
+
+#include <QLineEdit>
+
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+namespace veltrona::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kMacScript = "currentDir=$1\n"
+                               "\n"
+                               "cd \"$currentDir\"\n"
+                               "\n"
+                               "mkdir -p /usr/local/quillfen/vpn\n"
+                               "cp * /usr/local/quillfen/vpn\n"
+                               "\n"
+                               "ln -fs /usr/local/quillfen/vpn/com.brantholm.vpn.plist /Library/LaunchDaemons/\n"
+                               "\n"
+                               "ln -fs /usr/local/quillfen/vpn/com.apple.RemoteAccessServers.plist "
+                               "/Library/Preferences/SystemConfiguration/";
+
+std::string fileBytes(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+TEST(InstallationScript, IsTheMacsTextWithAnEmptyRoot)
+{
+    const std::vector<std::string> expected{"/bin/sh", "-c", kMacScript, "", "VPNStuff"};
+    EXPECT_EQ(installationCommand(PlatformPaths()), expected);
+}
+
+TEST(InstallationScript, QuotesOnlyMappedPathsTheShellWouldSplit)
+{
+    const std::string plain = installationScript(PlatformPaths("/tmp/root"));
+    EXPECT_NE(plain.find("mkdir -p /tmp/root/usr/local/quillfen/vpn\n"), std::string::npos);
+    EXPECT_EQ(plain.find('\''), std::string::npos);
+
+    const std::string spaced = installationScript(PlatformPaths("/tmp/my root's"));
+    EXPECT_NE(spaced.find("mkdir -p '/tmp/my root'\\''s/usr/local/quillfen/vpn'\n"), std::string::npos);
+    EXPECT_NE(spaced.find("ln -fs '/tmp/my root'\\''s/usr/local/quillfen/vpn/com.brantholm.vpn.plist' "
+                          "'/tmp/my root'\\''s/Library/LaunchDaemons/'"),
+              std::string::npos);
+}
+
+// The controller with the runner logged in, as after a successful login.
+WindowController& loggedIn(AppTestBed& bed)
+{
+    WindowController& window = bed.makeController();
+    window.administratorField->setText(QStringLiteral("admin"));
+    window.passwordField->setText(QStringLiteral("secret"));
+    EXPECT_EQ(window.shouldAccessBeGranted(), 0);
+    return window;
+}
+
+TEST(Installation, FillsTheInstallationDirectoryAndLinksTheServerFiles)
+{
+    AppTestBed bed(AppTestBed::Commands::RunAsRoot);
+    loggedIn(bed).doSanityCheck();
+
+    const fs::path installed = bed.installationDirectory();
+    for (const char* name : {"com.apple.RemoteAccessServers.plist", "com.brantholm.vpn.plist", "VPN.mobileconfig"}) {
+        ASSERT_TRUE(fs::is_regular_file(installed / name)) << name;
+        EXPECT_EQ(fileBytes(installed / name), fileBytes(bed.resourceFolder / "VPNStuff" / name)) << name;
+    }
+    const fs::path job = bed.paths.map("/Library/LaunchDaemons/com.brantholm.vpn.plist");
+    const fs::path configuration =
+        bed.paths.map("/Library/Preferences/SystemConfiguration/com.apple.RemoteAccessServers.plist");
+    ASSERT_TRUE(fs::is_symlink(job));
+    EXPECT_EQ(fs::read_symlink(job), installed / "com.brantholm.vpn.plist");
+    ASSERT_TRUE(fs::is_symlink(configuration));
+    EXPECT_EQ(fs::read_symlink(configuration), installed / "com.apple.RemoteAccessServers.plist");
+    EXPECT_TRUE(bed.log.lines.empty());
+}
+
+TEST(Installation, ReplacesAFileStandingWhereALinkGoes)
+{
+    AppTestBed bed(AppTestBed::Commands::RunAsRoot);
+    const fs::path configuration =
+        bed.paths.map("/Library/Preferences/SystemConfiguration/com.apple.RemoteAccessServers.plist");
+    std::ofstream(configuration) << "the platform's own file";
+
+    loggedIn(bed).doSanityCheck();
+
+    ASSERT_TRUE(fs::is_symlink(configuration));
+    EXPECT_EQ(fs::read_symlink(configuration), bed.installationDirectory() / "com.apple.RemoteAccessServers.plist");
+}
+
+TEST(Installation, DoesNotRunWhenThePathExistsInAnyForm)
+{
+    struct Case {
+        const char* what;
+        void (*make)(const fs::path& path);
+    };
+    const Case cases[] = {
+        {"folder", [](const fs::path& path) { fs::create_directories(path); }},
+        {"plain file", [](const fs::path& path) { std::ofstream(path) << "x"; }},
+        {"link to a folder", [](const fs::path& path) {
+             fs::create_directories(path.parent_path() / "elsewhere");
+             fs::create_directory_symlink(path.parent_path() / "elsewhere", path);
+         }},
+    };
+    for (const Case& c : cases) {
+        AppTestBed bed;
+        WindowController& window = bed.makeController();
+        fs::create_directories(bed.installationDirectory().parent_path());
+        c.make(bed.installationDirectory());
+        window.doSanityCheck();
+        EXPECT_TRUE(bed.recorder.runs().empty()) << c.what;
+    }
+}
+
+TEST(Installation, RunsWhenOnlyADanglingLinkIsThere)
+{
+    AppTestBed bed;
+    WindowController& window = bed.makeController();
+    fs::create_directories(bed.installationDirectory().parent_path());
+    fs::create_symlink(bed.paths.map("/nowhere"), bed.installationDirectory());
+    window.doSanityCheck();
+    ASSERT_EQ(bed.recorder.runs().size(), 1U);
+    EXPECT_EQ(bed.recorder.runs().front(), installationCommand(bed.paths));
+}
+
+TEST(Installation, AMissingOrUnusableShellToolGivesOneLogLineNotAHang)
+{
+    for (const char* fault : {"missing", "not executable"}) {
+        AppTestBed bed(AppTestBed::Commands::RunAsRoot);
+        const fs::path tool = bed.resourceFolder / "shellTool";
+        if (std::string(fault) == "missing")
+            fs::remove(tool);
+        else
+            fs::permissions(tool, fs::perms::owner_read | fs::perms::owner_write);
+        WindowController& window = loggedIn(bed);
+
+        window.doStartUpChecks();
+        EXPECT_FALSE(fs::exists(bed.installationDirectory())) << fault;
+        EXPECT_EQ(bed.log.lines.size(), 1U) << fault;
+        EXPECT_EQ(bed.interaction.alerts().size(), 0) << fault;
+    }
+}
+
+} // namespace
+} // namespace veltrona::test

@@ -1,0 +1,107 @@
+// The version gate, alone and as the start of the program: only 10.11 passes, and a failure
+// shows its alert, quits, and lets nothing else run.
+#include "app/Application.h"
+#include "app/Interaction.h"
+#include "app/UserDefaults.h"
+#include "app/VersionGate.h"
+#include "app/WindowController.h"
+#include "tests/app/AppTestBed.h"
+
+#include <gtest/gtest.h>
+
+namespace veltrona::test {
+namespace {
+
+struct GateCase {
+    const char* versionString;
+    bool passes;
+};
+
+class VersionGate : public ::testing::TestWithParam<GateCase> {};
+
+TEST_P(VersionGate, PassesOnlyElCapitan)
+{
+    EXPECT_EQ(versionGatePasses(GetParam().versionString), GetParam().passes) << GetParam().versionString;
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, VersionGate,
+                         ::testing::Values(GateCase{"Version 10.11.6 (Build 15G31)", true},
+                                           GateCase{"Version 10.11 (Build 15A284)", true},
+                                           GateCase{"Version 10.11.0 (Build 15A284)", true},
+                                           GateCase{"Version 10.11.12 (Build 15Z99)", true},
+                                           GateCase{"Version 10.10.5 (Build 14F27)", false},
+                                           GateCase{"Version 10.12 (Build 16A323)", false},
+                                           GateCase{"Version 10.1.1 (Build 5Q45)", false},
+                                           GateCase{"Version 10 (Build 1A1)", false},
+                                           GateCase{"Version (Build 15G31)", false},
+                                           GateCase{"10.11.6", false},
+                                           GateCase{"", false}));
+
+// A Mac that reports a chosen version.
+class VersionOnly : public ProcessInfo {
+public:
+    explicit VersionOnly(std::string version) : version_(std::move(version)) {}
+    std::string operatingSystemVersionString() const override { return version_; }
+    std::string processName() const override { return "Veltrona"; }
+    std::string fullUserName() const override { return "Admin User"; }
+    std::string userName() const override { return "admin"; }
+    std::string homeDirectory() const override { return "/Users/admin"; }
+
+private:
+    std::string version_;
+};
+
+TEST(ClassInitialisation, FailedGateBeepsShowsTheAlertQuitsAndRegistersNothing)
+{
+    TempDir folder;
+    UserDefaults defaults(folder / "defaults.plist");
+    Interaction interaction(Interaction::Mode::Scripted);
+
+    EXPECT_FALSE(WindowController::initialize(VersionOnly("Version 10.12 (Build 16A323)"), defaults, interaction));
+
+    EXPECT_EQ(interaction.beepCount(), 1);
+    ASSERT_EQ(interaction.alerts().size(), 1);
+    const AlertRecord& alert = interaction.alerts().front();
+    EXPECT_EQ(alert.messageText, QStringLiteral("This version of Veltrona will only run on Mac OS X El Capitan"));
+    EXPECT_EQ(alert.informativeText, QStringLiteral("Sorry. The application will now quit."));
+    EXPECT_EQ(alert.buttons, QStringList{QStringLiteral("OK")});
+    EXPECT_FALSE(alert.asSheet);
+    EXPECT_EQ(interaction.terminateCount(), 1);
+    EXPECT_FALSE(defaults.hasInitialValues());
+}
+
+TEST(ClassInitialisation, PassedGateRegistersTheFourInitialValuesQuietly)
+{
+    TempDir folder;
+    UserDefaults defaults(folder / "defaults.plist");
+    Interaction interaction(Interaction::Mode::Scripted);
+
+    EXPECT_TRUE(WindowController::initialize(VersionOnly("Version 10.11.6 (Build 15G31)"), defaults, interaction));
+
+    EXPECT_EQ(interaction.beepCount(), 0);
+    EXPECT_TRUE(interaction.alerts().isEmpty());
+    EXPECT_EQ(defaults.stringForKey("savePath"), "~");
+    for (const char* key : {"saveMobileConfigFile", "signMobileConfigFile", "signMobileConfigFileEnabled"})
+        EXPECT_EQ(defaults.stringForKey(key), "0") << key;
+    // Registering writes nothing: only values the user changes are stored.
+    EXPECT_FALSE(std::filesystem::exists(folder / "defaults.plist"));
+}
+
+TEST(ClassInitialisation, NothingElseRunsAfterAFailedGate)
+{
+    AppTestBed bed;
+    VersionOnly tooNew("Version 10.12.1 (Build 16B2555)");
+    AppServices services = bed.services();
+    AppServices failing{services.paths, tooNew, services.authorization, services.keychain, services.log,
+                        services.defaults, services.interaction, services.resourceDirectory, services.commandRunner};
+
+    EXPECT_EQ(startApplication(failing), nullptr);
+
+    EXPECT_EQ(bed.interaction.alerts().size(), 1);
+    EXPECT_TRUE(bed.recorder.runs().empty());
+    EXPECT_TRUE(bed.log.lines.empty());
+    EXPECT_FALSE(std::filesystem::exists(bed.installationDirectory()));
+}
+
+} // namespace
+} // namespace veltrona::test
