@@ -81,8 +81,13 @@ void automate(WindowController& controller, const AppOptions& options, const std
         if (controller.loginPanel->isVisible())
             printLine(stderr, QStringLiteral("The password on standard input did not log in."));
     }
-    if (options.quitWhenReady)
-        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    if (options.quitWhenReady) {
+        // After one more turn of the event loop, so the window and the sheet have been painted.
+        QTimer::singleShot(0, qApp, [] {
+            printLine(stdout, QStringLiteral("Ready: the window is on screen."));
+            QCoreApplication::exit(0);
+        });
+    }
     if (options.screenshotFile) {
         const QString file = *options.screenshotFile;
         // Give the window a moment to lay itself out and paint.

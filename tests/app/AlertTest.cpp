@@ -36,13 +36,6 @@ TEST(Alert, AnswersComeFromTheQueueThenTheFirstButton)
     EXPECT_EQ(last.informativeText, QStringLiteral("Closing the window will quit the application."));
 }
 
-TEST(Alert, WithoutButtonsThereIsOneOK)
-{
-    Interaction interaction(Interaction::Mode::Scripted);
-    Alert notice(interaction);
-    EXPECT_EQ(notice.buttonTitles(), QStringList{QStringLiteral("OK")});
-}
-
 QList<QPushButton*> buttonsLeftToRight(AlertDialog& dialog)
 {
     QList<QPushButton*> buttons = dialog.findChildren<QPushButton*>();

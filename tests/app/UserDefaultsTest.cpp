@@ -1,7 +1,6 @@
 // The user defaults: initial values, stored texts, integer reading, and a damaged file.
 #include "app/UserDefaults.h"
 #include "foundation/PlistIO.h"
-#include "platform/PlatformPaths.h"
 #include "tests/support/TempDir.h"
 
 #include <fstream>
@@ -73,23 +72,6 @@ TEST(UserDefaults, ADamagedFileIsSetAsideNotOverwritten)
     std::string kept((std::istreambuf_iterator<char>(aside)), std::istreambuf_iterator<char>());
     EXPECT_EQ(kept, "<plist><dict><key>savePath");
     EXPECT_EQ(UserDefaults(file).stringForKey("saveMobileConfigFile"), "1");
-}
-
-TEST(UserDefaults, ObserversHearEveryChange)
-{
-    TempDir folder;
-    UserDefaults defaults(folder / "d.plist");
-    std::vector<std::string> heard;
-    defaults.addObserver([&heard](const std::string& key) { heard.push_back(key); });
-    defaults.setStringForKey("a", "1");
-    defaults.setStringForKey("b", "0");
-    EXPECT_EQ(heard, (std::vector<std::string>{"a", "b"}));
-}
-
-TEST(UserDefaults, LiveInTheUsersPreferencesFolder)
-{
-    EXPECT_EQ(userDefaultsFile(PlatformPaths("/tmp/root"), "/Users/admin/", "com.example.App"),
-              std::filesystem::path("/tmp/root/Users/admin/Library/Preferences/com.example.App.plist"));
 }
 
 } // namespace

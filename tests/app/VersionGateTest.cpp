@@ -17,6 +17,11 @@ struct GateCase {
     bool passes;
 };
 
+void PrintTo(const GateCase& c, std::ostream* out)
+{
+    *out << '"' << c.versionString << '"';
+}
+
 class VersionGate : public ::testing::TestWithParam<GateCase> {};
 
 TEST_P(VersionGate, PassesOnlyElCapitan)
