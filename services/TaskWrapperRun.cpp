@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -79,6 +80,68 @@ bool reapIfEnded(pid_t pid, bool block)
     }
 }
 
+// Starts the tool with `input` as its standard input and `output` as its standard output;
+// standard error and the environment are the application's own. Returns 0 or an errno value.
+int spawnTool(const std::string& launchPath, const std::string& workingDirectory,
+              std::vector<std::string>& arguments, int input, int output, pid_t& pid)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+    posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
+    // Scripts expect the default signal state, whatever the application blocks or ignores.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t signals;
+    sigemptyset(&signals);
+    posix_spawnattr_setsigmask(&attributes, &signals);
+    sigaddset(&signals, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &signals);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(launchPath.c_str()));
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    const int error = ::posix_spawn(&pid, launchPath.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    return error;
+}
+
+// Reads the tool's output while it runs, calling the idle hook every few milliseconds, and
+// reaps the tool. The hook is a copy: it may replace the runner's own while it runs.
+std::string collectOutput(int fd, pid_t pid, std::function<void()> idleHook)
+{
+    std::string collected;
+    auto lastIdle = std::chrono::steady_clock::now();
+    for (;;) {
+        pollfd watched{fd, POLLIN, 0};
+        const int ready = ::poll(&watched, 1, kPollMillis);
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready > 0 && !readAvailable(fd, collected))
+            break; // end of file: the tool and everything it started have closed the pipe
+        if (std::chrono::steady_clock::now() - lastIdle < kIdleInterval)
+            continue;
+        // A background job may keep the pipe open after the tool ends: once the tool has
+        // ended, take what is already waiting and stop rather than wait for that job.
+        if (reapIfEnded(pid, false)) {
+            pollfd rest{fd, POLLIN, 0};
+            while (::poll(&rest, 1, 0) > 0 && readAvailable(fd, collected)) {
+            }
+            return collected;
+        }
+        if (idleHook)
+            idleHook();
+        lastIdle = std::chrono::steady_clock::now();
+    }
+    reapIfEnded(pid, true);
+    return collected;
+}
+
 } // namespace
 
 std::string runnerResultFromOutput(std::string_view output)
@@ -119,30 +182,8 @@ std::string TaskWrapper::runTool()
     writeAll(input[1], extAuth.bytes.data(), extAuth.bytes.size());
     closeFd(input[1]);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addchdir_np(&actions, resourceDirectory_.c_str());
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t signals;
-    sigemptyset(&signals);
-    posix_spawnattr_setsigmask(&attributes, &signals);
-    sigaddset(&signals, SIGPIPE);
-    posix_spawnattr_setsigdefault(&attributes, &signals);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(launchPath.c_str()));
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
     pid_t pid = -1;
-    const int spawnError = ::posix_spawn(&pid, launchPath.c_str(), &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    const int spawnError = spawnTool(launchPath, resourceDirectory_, arguments, input[0], output[1], pid);
     closeFd(input[0]);
     closeFd(output[1]);
     if (spawnError != 0) {
@@ -151,35 +192,8 @@ std::string TaskWrapper::runTool()
         return {};
     }
     task->pid = pid;
-
-    std::string collected;
-    bool ended = false;
-    auto lastIdle = std::chrono::steady_clock::now();
-    for (;;) {
-        pollfd watched{output[0], POLLIN, 0};
-        const int ready = ::poll(&watched, 1, kPollMillis);
-        if (ready < 0 && errno != EINTR)
-            break;
-        if (ready > 0 && !readAvailable(output[0], collected))
-            break; // end of file: the tool and everything it started have closed the pipe
-        if (std::chrono::steady_clock::now() - lastIdle < kIdleInterval)
-            continue;
-        // A background job may keep the pipe open after the tool ends: once the tool has
-        // ended, take what is already waiting and stop rather than wait for that job.
-        if (reapIfEnded(pid, false)) {
-            ended = true;
-            pollfd rest{output[0], POLLIN, 0};
-            while (::poll(&rest, 1, 0) > 0 && readAvailable(output[0], collected)) {
-            }
-            break;
-        }
-        if (idleHook_)
-            idleHook_();
-        lastIdle = std::chrono::steady_clock::now();
-    }
+    std::string collected = collectOutput(output[0], pid, idleHook_);
     closeFd(output[0]);
-    if (!ended)
-        reapIfEnded(pid, true);
     return collected;
 }
 
