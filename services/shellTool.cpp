@@ -77,8 +77,8 @@ int main(int argc, char** argv)
     if (form == AuthorizationExternalForm{})
         return refuse("not authorized");
 
-    // The check needs one digest; sparing OpenSSL its configuration file and algorithm tables
-    // halves the tool's start-up, which every privileged command pays.
+    // The check needs one digest: OpenSSL's configuration file and algorithm tables would only
+    // lengthen the start-up that every privileged command pays.
     OPENSSL_init_crypto(OPENSSL_INIT_NO_LOAD_CONFIG | OPENSSL_INIT_NO_ADD_ALL_CIPHERS | OPENSSL_INIT_NO_ADD_ALL_DIGESTS,
                         nullptr);
     const ResolvedRoot resolved = resolvePlatformRoot();
