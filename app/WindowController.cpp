@@ -230,7 +230,6 @@ void WindowController::startProgress()
 void WindowController::stopProgress()
 {
     progressIndicator->hide();
-    vpnLight->setPixmap(imageNamed(QStringLiteral("red")));
 }
 
 } // namespace veltrona
