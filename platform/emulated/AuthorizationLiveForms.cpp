@@ -2,6 +2,9 @@
 
 #include "foundation/PlistIO.h"
 
+// The low-level digest calls skip OpenSSL 3's provider start-up, about a millisecond of every
+// shellTool run; they are deprecated, not removed.
+#define OPENSSL_SUPPRESS_DEPRECATED
 #include <openssl/sha.h>
 
 #include <algorithm>
@@ -19,7 +22,10 @@ namespace {
 std::string hexDigest(const AuthorizationExternalForm& form)
 {
     unsigned char digest[SHA256_DIGEST_LENGTH];
-    SHA256(form.bytes.data(), form.bytes.size(), digest);
+    SHA256_CTX context;
+    SHA256_Init(&context);
+    SHA256_Update(&context, form.bytes.data(), form.bytes.size());
+    SHA256_Final(digest, &context);
     static const char* const digits = "0123456789abcdef";
     std::string hex;
     for (unsigned char byte : digest) {
