@@ -2,6 +2,7 @@
 // The shared secret between the window's text and the server file's `SharedSecret` value.
 
 #include "foundation/PlistValue.h"
+#include "services/Utf8.h" // isValidUtf8, for what is read back
 
 #include <string>
 #include <string_view>
@@ -14,8 +15,5 @@ PlistData sharedSecretData(std::string_view secret);
 // A data value as UTF-8 text (empty when the bytes are not valid UTF-8), a string unchanged,
 // anything else or nothing as the empty text.
 std::string sharedSecretText(const PlistValue* value);
-
-// Whether the bytes are well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
-bool isValidUtf8(std::string_view bytes);
 
 } // namespace veltrona
