@@ -6,6 +6,7 @@
 
 #include <QObject>
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -118,6 +119,13 @@ public:
     void loadURL(QObject* sender);
     void deInstall(QObject* sender);
 
+    // Server settings, start, restart, stop and status (WindowController_Server.cpp).
+    void vpnConfig();
+    // The modifier keys held, in the Mac's bits: Option turns "Restart VPN" into "Stop VPN".
+    void flagsChanged(std::uint64_t modifierFlags);
+    bool checkIfOpenPort(int portNo);
+    bool checkIfLightIsOn(QLabel* light, int portNo);
+
     // The road every root command takes: unixTask, or the runner the services name instead.
     CommandRunner& runner();
     const AppServices& services() const { return services_; }
@@ -130,9 +138,14 @@ private:
     void startProgress();
     void stopProgress();
     void rememberLoginChoices();
+    // Ends any edit in progress, as making the window its own first responder does.
+    void endEditing();
+    QObject* watchModifierFlags();
 
     AppServices services_;
     MainWindow* window_ = nullptr;
+    // Installed with the controller, so flagsChanged hears every change of the modifier keys.
+    QObject* modifierFlagsFilter_ = watchModifierFlags();
 };
 
 } // namespace veltrona

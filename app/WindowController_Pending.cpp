@@ -4,12 +4,9 @@
 
 namespace veltrona {
 
-void WindowController::loadVPNSettings() {}
 void WindowController::loadUserAccountsArray() {}
-void WindowController::checkStatusLights(QObject*) {}
 // Until the closing question exists, closing the window quits as it always has.
 bool WindowController::windowShouldClose(QObject*) { return true; }
-void WindowController::VPN(QObject*) {}
 void WindowController::showSharedSecretPanel(QObject*) {}
 void WindowController::closeSharedSecretPanel(QObject*) {}
 void WindowController::addUser(QObject*) {}

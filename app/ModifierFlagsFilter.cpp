@@ -1,0 +1,89 @@
+#include "app/ModifierFlagsFilter.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+
+namespace veltrona {
+
+namespace {
+
+std::uint64_t maskOfKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Shift:
+        return kShiftKeyMask;
+    case Qt::Key_Control:
+        return kControlKeyMask;
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+        return kAlternateKeyMask;
+    case Qt::Key_Meta:
+        return kCommandKeyMask;
+    default:
+        return 0;
+    }
+}
+
+bool belongsTo(QObject* watched, const QWidget* window)
+{
+    auto* widget = qobject_cast<QWidget*>(watched);
+    return window != nullptr && widget != nullptr && widget->window() == window;
+}
+
+} // namespace
+
+std::uint64_t modifierFlagsAfter(const QKeyEvent& event)
+{
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
+    std::uint64_t flags = 0;
+    if (modifiers & Qt::ShiftModifier)
+        flags |= kShiftKeyMask;
+    if (modifiers & Qt::ControlModifier)
+        flags |= kControlKeyMask;
+    if (modifiers & Qt::AltModifier)
+        flags |= kAlternateKeyMask;
+    if (modifiers & Qt::MetaModifier)
+        flags |= kCommandKeyMask;
+    // Platforms differ on whether a modifier's own event already shows it changed.
+    const std::uint64_t own = maskOfKey(event.key());
+    if (event.type() == QEvent::KeyPress)
+        flags |= own;
+    else
+        flags &= ~own;
+    return flags;
+}
+
+ModifierFlagsFilter::ModifierFlagsFilter(QObject* parent, std::function<QWidget*()> findWindow, Handler handler)
+    : QObject(parent), findWindow_(std::move(findWindow)), handler_(std::move(handler))
+{
+    if (QCoreApplication* application = QCoreApplication::instance())
+        application->installEventFilter(this);
+}
+
+QWidget* ModifierFlagsFilter::window()
+{
+    // Once found, the window is only followed: a destroyed one must not be asked for again.
+    if (findWindow_ && window_.isNull()) {
+        window_ = findWindow_();
+        if (!window_.isNull())
+            findWindow_ = nullptr;
+    }
+    return window_;
+}
+
+bool ModifierFlagsFilter::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        // Only a modifier's own press or release is a change of the flags, as on the Mac.
+        if (maskOfKey(key.key()) != 0 && belongsTo(watched, window()))
+            handler_(modifierFlagsAfter(key));
+    } else if (type == QEvent::WindowDeactivate && watched == window()) {
+        // Keys let go while another window has the keyboard never reach this one.
+        handler_(0);
+    }
+    return false;
+}
+
+} // namespace veltrona

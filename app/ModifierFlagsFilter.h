@@ -1,0 +1,45 @@
+#pragma once
+// The Mac's flagsChanged: for a Qt window: watches the modifier keys pressed and released while one
+// of the window's own controls has the keyboard, and reports the flags held afterwards, in the
+// Mac's bit layout (Option = 0x80000).
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+class QKeyEvent;
+
+namespace veltrona {
+
+inline constexpr std::uint64_t kShiftKeyMask = 0x20000;
+inline constexpr std::uint64_t kControlKeyMask = 0x40000;
+inline constexpr std::uint64_t kAlternateKeyMask = 0x80000;
+inline constexpr std::uint64_t kCommandKeyMask = 0x100000;
+
+// The Mac modifier flags held once the event has been handled: a modifier's own press counts as
+// held and its release as let go, whatever the platform reports in the event.
+std::uint64_t modifierFlagsAfter(const QKeyEvent& event);
+
+class ModifierFlagsFilter : public QObject {
+public:
+    using Handler = std::function<void(std::uint64_t modifierFlags)>;
+    // Watches the whole application (key events go to the focused control, not to the window) and
+    // passes on only what reaches the window's own controls. The window may not exist yet: it is
+    // asked for until it does, and followed until it is destroyed. Every event goes on unchanged.
+    ModifierFlagsFilter(QObject* parent, std::function<QWidget*()> findWindow, Handler handler);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* window();
+
+    std::function<QWidget*()> findWindow_;
+    QPointer<QWidget> window_;
+    Handler handler_;
+};
+
+} // namespace veltrona

@@ -1,0 +1,139 @@
+// Server settings, start, restart and stop, and the status light: read the controls, hand them to
+// vpnserver/, show what comes back.
+#include "app/WindowController.h"
+
+#include "app/AppResources.h"
+#include "app/MainWindow.h"
+#include "app/ModifierFlagsFilter.h"
+#include "vpnserver/PortProbe.h"
+#include "vpnserver/ServerFileLocations.h"
+#include "vpnserver/ServerFileReader.h"
+#include "vpnserver/ServerFileWriter.h"
+#include "vpnserver/VpnButton.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace veltrona {
+
+namespace {
+
+ServerFileLocations serverFileLocations(const AppServices& services)
+{
+    return ServerFileLocations(services.resourceDirectory, services.paths);
+}
+
+QString qText(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string stdText(const QString& text)
+{
+    return text.toStdString();
+}
+
+} // namespace
+
+void WindowController::vpnConfig()
+{
+    const ServerSettings settings{
+        stdText(vpnTypeMenu->currentText()),       stdText(vpnHostField->text()),
+        stdText(sharedSecretField->text()),        stdText(dnsServerAddressesField->text()),
+        stdText(searchDomainsField->text()),       stdText(startIPAddressField->text()),
+        stdText(endIPAddressField->text()),
+    };
+    // What failed is not shown here: the reload that follows every write shows what is installed.
+    veltrona::vpnConfig(settings, serverFileLocations(services_), runner());
+}
+
+void WindowController::loadVPNSettings()
+{
+    const LoadedServerSettings loaded = veltrona::loadVPNSettings(serverFileLocations(services_));
+    const ServerSettings& settings = loaded.settings;
+
+    // A job file that is missing or names no type the menu offers leaves the selection as it is.
+    const int typeIndex = settings.type.empty() ? -1 : vpnTypeMenu->findText(qText(settings.type));
+    if (typeIndex >= 0)
+        vpnTypeMenu->setCurrentIndex(typeIndex);
+
+    // Without a server file these are all empty.
+    vpnHostField->setText(qText(settings.vpnHost));
+    sharedSecretField->setText(qText(settings.sharedSecret));
+    dnsServerAddressesField->setText(qText(settings.dnsServerAddresses));
+    searchDomainsField->setText(qText(settings.searchDomains));
+    startIPAddressField->setText(qText(settings.startIPAddress));
+    endIPAddressField->setText(qText(settings.endIPAddress));
+    portForwardingInfo->setText(qText(loaded.portForwardingInfo));
+
+    endEditing();
+}
+
+void WindowController::VPN(QObject* sender)
+{
+    endEditing();
+    startProgress();
+
+    const auto* button = qobject_cast<const QAbstractButton*>(sender);
+    const std::string title = button ? stdText(button->text()) : std::string();
+    performVPNAction(title, runner(), services_.paths,
+                     {[this] { doSanityCheck(); }, [this] { vpnConfig(); }});
+
+    loadVPNSettings();
+    checkStatusLights(sender);
+    stopProgress();
+}
+
+void WindowController::checkStatusLights(QObject* /*sender*/)
+{
+    const VpnButtonState state = veltrona::checkStatusLights(runner());
+    vpnButton->setText(qText(state.title));
+    vpnButton->setToolTip(qText(state.toolTip));
+    vpnLight->setPixmap(imageNamed(qText(state.lightImage)));
+    // The light's colour is all it says; a screen reader needs it in words.
+    vpnLight->setAccessibleDescription(state.lightImage == kLightOn ? QStringLiteral("Running")
+                                                                    : QStringLiteral("Stopped"));
+}
+
+void WindowController::flagsChanged(std::uint64_t modifierFlags)
+{
+    if (vpnButton == nullptr)
+        return;
+    if (const std::optional<std::string> title = titleForModifierFlags(modifierFlags, stdText(vpnButton->text())))
+        vpnButton->setText(qText(*title));
+}
+
+bool WindowController::checkIfOpenPort(int portNo)
+{
+    return veltrona::checkIfOpenPort(portNo, services_.log);
+}
+
+bool WindowController::checkIfLightIsOn(QLabel* light, int portNo)
+{
+    const bool open = checkIfOpenPort(portNo);
+    if (light != nullptr)
+        light->setPixmap(imageNamed(qText(lightImageForPort(open))));
+    return open;
+}
+
+void WindowController::endEditing()
+{
+    // Only a field being typed into gives up the keyboard; a button keeps it for the next key.
+    QWidget* focused = window_->focusWidget();
+    if (qobject_cast<QLineEdit*>(focused) == nullptr)
+        return;
+    focused->clearFocus();
+    window_->setFocus(Qt::OtherFocusReason);
+}
+
+QObject* WindowController::watchModifierFlags()
+{
+    return new ModifierFlagsFilter(
+        this, [this]() -> QWidget* { return window_; },
+        [this](std::uint64_t modifierFlags) { flagsChanged(modifierFlags); });
+}
+
+} // namespace veltrona
