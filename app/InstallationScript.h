@@ -2,6 +2,8 @@
 // The first-run installation: the installation directory, and the script that fills it from the
 // resource folder and links the two server files into the system's folders.
 
+#include "vpnserver/ServerFileLocations.h" // kInstallationDirectory
+
 #include <string>
 #include <vector>
 
@@ -9,8 +11,7 @@ namespace veltrona {
 
 class PlatformPaths;
 
-// Platform paths; map them before use.
-inline constexpr const char* kInstallationDirectory = "/usr/local/quillfen/vpn";
+// The folder beside shellTool whose files installation copies.
 inline constexpr const char* kResourceFolder = "VPNStuff";
 
 // The script, with the platform's paths mapped. A mapped path that the shell would not read as

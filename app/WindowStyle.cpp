@@ -1,10 +1,21 @@
 #include "app/WindowStyle.h"
 
+#include <QColor>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 
 namespace veltrona {
+
+namespace {
+
+QColor blend(const QColor& from, const QColor& to, double share)
+{
+    auto mix = [share](int a, int b) { return static_cast<int>(a + (b - a) * share + 0.5); };
+    return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()), mix(from.blue(), to.blue()));
+}
+
+} // namespace
 
 void applyWindowStyle(QWidget* root)
 {
@@ -25,7 +36,9 @@ void applyWindowStyle(QWidget* root)
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         } else if (role == QStringLiteral("hint")) {
             font.setPointSizeF(font.pointSizeF() * 0.92);
-            palette.setColor(QPalette::WindowText, palette.color(QPalette::Disabled, QPalette::WindowText));
+            // Quieter than the settings, yet readable: the disabled grey is too faint for advice.
+            palette.setColor(QPalette::WindowText, blend(palette.color(QPalette::WindowText),
+                                                         palette.color(QPalette::Window), 0.35));
         }
         label->setFont(font);
         label->setPalette(palette);

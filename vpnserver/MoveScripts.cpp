@@ -1,7 +1,7 @@
 #include "vpnserver/MoveScripts.h"
 
 #include "vpnserver/ServerFileLocations.h"
-#include "vpnserver/ShellWord.h"
+#include "platform/ShellWord.h"
 
 #include <utility>
 

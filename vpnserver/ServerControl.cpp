@@ -1,6 +1,6 @@
 #include "vpnserver/ServerControl.h"
 
-#include "vpnserver/ShellWord.h"
+#include "platform/ShellWord.h"
 
 #include <utility>
 

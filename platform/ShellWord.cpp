@@ -1,4 +1,4 @@
-#include "vpnserver/ShellWord.h"
+#include "platform/ShellWord.h"
 
 namespace veltrona {
 
