@@ -4,7 +4,7 @@
 #include "tests/vpnserver/ShellRunner.h"
 #include "vpnserver/MoveScripts.h"
 #include "vpnserver/ServerControl.h"
-#include "vpnserver/ShellWord.h"
+#include "platform/ShellWord.h"
 
 #include <gtest/gtest.h>
 
