@@ -3,10 +3,8 @@
 // arguments (the program first) with the platform's tools first on PATH.
 #include "platform/PlatformPaths.h"
 #include "platform/PlatformRoot.h"
-#include "platform/emulated/AuthorizationServicesEmulated.h"
+#include "platform/emulated/AuthorizationLiveForms.h"
 #include "services/TaskWrapper.h"
-
-#include <openssl/crypto.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -77,18 +75,22 @@ int main(int argc, char** argv)
     if (form == AuthorizationExternalForm{})
         return refuse("not authorized");
 
-    // The check needs one digest: OpenSSL's configuration file and algorithm tables would only
-    // lengthen the start-up that every privileged command pays.
-    OPENSSL_init_crypto(OPENSSL_INIT_NO_LOAD_CONFIG | OPENSSL_INIT_NO_ADD_ALL_CIPHERS | OPENSSL_INIT_NO_ADD_ALL_DIGESTS,
-                        nullptr);
     const ResolvedRoot resolved = resolvePlatformRoot();
     if (!resolved.status)
         return refuse(resolved.status.message());
     const PlatformPaths paths(resolved.root);
-    AuthorizationServicesEmulated authorization(paths);
-    const OSStatus status = authorization.checkExternalForm(form, kAdminRightName);
-    if (status != errAuthorizationSuccess)
-        return refuse("not authorized (" + std::to_string(status) + ")");
+    // The live forms are asked directly rather than through the whole emulated Authorization
+    // Services: that keeps password hashing and random numbers, most of libcrypto, out of a tool
+    // that every privileged command starts.
+    switch (AuthorizationLiveForms(paths.root()).check(form, kAdminRightName)) {
+    case AuthorizationLiveForms::Check::Valid:
+        break;
+    case AuthorizationLiveForms::Check::LacksRight:
+        return refuse("not authorized (" + std::to_string(errAuthorizationDenied) + ")");
+    case AuthorizationLiveForms::Check::Unknown:
+    case AuthorizationLiveForms::Check::Stale:
+        return refuse("not authorized (" + std::to_string(errAuthorizationInvalidRef) + ")");
+    }
 
     putPlatformFirstOnPath(resolved.root);
     const std::string program = hostProgramPath(paths, argv[1]);
