@@ -2,7 +2,7 @@
 
 namespace veltrona {
 
-std::optional<ParsedOptions> parseOptions(const std::vector<std::string>& arguments, std::string_view spec)
+std::optional<ParsedOptions> parseOptions(const std::vector<std::string>& arguments, std::string_view optionLetters)
 {
     ParsedOptions parsed;
     std::size_t i = 0;
@@ -15,10 +15,10 @@ std::optional<ParsedOptions> parseOptions(const std::vector<std::string>& argume
         if (word.size() < 2 || word[0] != '-')
             break;
         for (std::size_t k = 1; k < word.size(); ++k) {
-            const std::size_t at = spec.find(word[k]);
+            const std::size_t at = optionLetters.find(word[k]);
             if (word[k] == ':' || at == std::string_view::npos)
                 return std::nullopt;
-            const bool takesValue = at + 1 < spec.size() && spec[at + 1] == ':';
+            const bool takesValue = at + 1 < optionLetters.size() && optionLetters[at + 1] == ':';
             if (!takesValue) {
                 parsed.options.emplace_back(word[k], std::string());
                 continue;

@@ -1,5 +1,5 @@
 #pragma once
-// Option parsing as the real security tool does it (BSD getopt): options first, each of `spec`'s
+// Option parsing as the real security tool does it (BSD getopt): options first, each of `optionLetters`
 // letters, a letter followed by ':' taking a value (attached or as the next word); parsing stops
 // at the first word that is no option, or after "--".
 
@@ -17,6 +17,6 @@ struct ParsedOptions {
 };
 
 // `arguments` starts after the sub-command's name. Nothing for an unknown option or a missing value.
-std::optional<ParsedOptions> parseOptions(const std::vector<std::string>& arguments, std::string_view spec);
+std::optional<ParsedOptions> parseOptions(const std::vector<std::string>& arguments, std::string_view optionLetters);
 
 } // namespace veltrona
