@@ -7,11 +7,11 @@
 #include "tests/app/QtPrinting.h"
 #include "app/Interaction.h"
 #include "app/UserDefaults.h"
-#include "platform/SystemLog.h"
 #include "platform/emulated/AuthorizationServicesEmulated.h"
 #include "platform/emulated/KeychainServicesEmulated.h"
 #include "platform/emulated/ProcessInfoEmulated.h"
 #include "services/Keychain.h"
+#include "tests/support/RecordingLog.h"
 #include "tests/support/RecordingRunner.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TempPlatformRoot.h"
@@ -26,12 +26,6 @@ class WindowController;
 }
 
 namespace veltrona::test {
-
-class KeptLog : public SystemLog {
-public:
-    void log(std::string_view message) override { lines.emplace_back(message); }
-    std::vector<std::string> lines;
-};
 
 // The build's application resource directory (bin/Resources).
 std::filesystem::path builtResourceDirectory();
@@ -56,7 +50,7 @@ public:
     ProcessInfoEmulated processInfo;
     AuthorizationServicesEmulated authorization;
     KeychainServicesEmulated keychain;
-    KeptLog log;
+    RecordingLog log;
     UserDefaults defaults;
     Interaction interaction{Interaction::Mode::Scripted};
     RecordingRunner recorder;

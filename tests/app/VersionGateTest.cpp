@@ -6,6 +6,7 @@
 #include "app/VersionGate.h"
 #include "app/WindowController.h"
 #include "tests/app/AppTestBed.h"
+#include "tests/support/FixedProcessInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -42,27 +43,13 @@ INSTANTIATE_TEST_SUITE_P(Versions, VersionGate,
                                            GateCase{"10.11.6", false},
                                            GateCase{"", false}));
 
-// A Mac that reports a chosen version.
-class VersionOnly : public ProcessInfo {
-public:
-    explicit VersionOnly(std::string version) : version_(std::move(version)) {}
-    std::string operatingSystemVersionString() const override { return version_; }
-    std::string processName() const override { return "Veltrona"; }
-    std::string fullUserName() const override { return "Admin User"; }
-    std::string userName() const override { return "admin"; }
-    std::string homeDirectory() const override { return "/Users/admin"; }
-
-private:
-    std::string version_;
-};
-
 TEST(ClassInitialisation, FailedGateBeepsShowsTheAlertQuitsAndRegistersNothing)
 {
     TempDir folder;
     UserDefaults defaults(folder / "defaults.plist");
     Interaction interaction(Interaction::Mode::Scripted);
 
-    EXPECT_FALSE(WindowController::initialize(VersionOnly("Version 10.12 (Build 16A323)"), defaults, interaction));
+    EXPECT_FALSE(WindowController::initialize(FixedProcessInfo("Version 10.12 (Build 16A323)"), defaults, interaction));
 
     EXPECT_EQ(interaction.beepCount(), 1);
     ASSERT_EQ(interaction.alerts().size(), 1);
@@ -81,7 +68,7 @@ TEST(ClassInitialisation, PassedGateRegistersTheFourInitialValuesQuietly)
     UserDefaults defaults(folder / "defaults.plist");
     Interaction interaction(Interaction::Mode::Scripted);
 
-    EXPECT_TRUE(WindowController::initialize(VersionOnly("Version 10.11.6 (Build 15G31)"), defaults, interaction));
+    EXPECT_TRUE(WindowController::initialize(FixedProcessInfo("Version 10.11.6 (Build 15G31)"), defaults, interaction));
 
     EXPECT_EQ(interaction.beepCount(), 0);
     EXPECT_TRUE(interaction.alerts().isEmpty());
@@ -95,7 +82,7 @@ TEST(ClassInitialisation, PassedGateRegistersTheFourInitialValuesQuietly)
 TEST(ClassInitialisation, NothingElseRunsAfterAFailedGate)
 {
     AppTestBed bed;
-    VersionOnly tooNew("Version 10.12.1 (Build 16B2555)");
+    FixedProcessInfo tooNew("Version 10.12.1 (Build 16B2555)");
     AppServices services = bed.services();
     AppServices failing{services.paths, tooNew, services.authorization, services.keychain, services.log,
                         services.defaults, services.interaction, services.resourceDirectory, services.commandRunner};

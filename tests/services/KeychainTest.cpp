@@ -1,6 +1,8 @@
 // The password store on the emulated user's login keychain.
 #include "platform/emulated/KeychainServicesEmulated.h"
 #include "services/Keychain.h"
+#include "tests/support/FixedProcessInfo.h"
+#include "tests/support/RecordingLog.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -9,21 +11,6 @@
 
 namespace veltrona::test {
 namespace {
-
-class RecordingLog : public SystemLog {
-public:
-    void log(std::string_view message) override { lines.emplace_back(message); }
-    std::vector<std::string> lines;
-};
-
-class FixedProcessInfo : public ProcessInfo {
-public:
-    std::string operatingSystemVersionString() const override { return "Version 10.11.6 (Build 15G31)"; }
-    std::string processName() const override { return "Veltrona"; }
-    std::string fullUserName() const override { return "Admin User"; }
-    std::string userName() const override { return "admin"; }
-    std::string homeDirectory() const override { return "/Users/admin"; }
-};
 
 const std::string kNotFound = "error = The specified item could not be found in the keychain.";
 

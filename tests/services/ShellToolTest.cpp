@@ -2,6 +2,7 @@
 #include "platform/PlatformRoot.h"
 #include "platform/emulated/AuthorizationServicesEmulated.h"
 #include "services/TaskWrapper.h"
+#include "tests/support/RecordingLog.h"
 #include "tests/support/TempPlatformRoot.h"
 
 #include <gtest/gtest.h>
@@ -22,12 +23,6 @@ namespace {
 
 constexpr const char* kAdmin = kTestAdminName;
 constexpr const char* kAdminFullName = kTestAdminFullName;
-
-class RecordingLog : public SystemLog {
-public:
-    void log(std::string_view message) override { lines.emplace_back(message); }
-    std::vector<std::string> lines;
-};
 
 std::string readFile(const std::filesystem::path& path)
 {

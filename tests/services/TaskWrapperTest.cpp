@@ -1,6 +1,7 @@
 // The runner against a fake shellTool (a shell script in a test folder) and a fake
 // Authorization Services that records what it is asked.
 #include "services/TaskWrapper.h"
+#include "tests/support/RecordingLog.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -14,12 +15,6 @@
 
 namespace veltrona::test {
 namespace {
-
-class RecordingLog : public SystemLog {
-public:
-    void log(std::string_view message) override { lines.emplace_back(message); }
-    std::vector<std::string> lines;
-};
 
 // Authorization Services with a fixed password; remembers the rights database and every call.
 class FakeAuthorization : public AuthorizationServices {

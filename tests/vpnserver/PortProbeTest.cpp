@@ -1,6 +1,7 @@
 // The port probe against real loopback sockets.
 
 #include "vpnserver/PortProbe.h"
+#include "tests/support/RecordingLog.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -40,12 +41,6 @@ public:
 private:
     int fd_ = -1;
     int port_ = 0;
-};
-
-class RecordingLog : public SystemLog {
-public:
-    void log(std::string_view message) override { lines.emplace_back(message); }
-    std::vector<std::string> lines;
 };
 
 int closedPort()

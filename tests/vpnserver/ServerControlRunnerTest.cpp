@@ -4,6 +4,7 @@
 #include "platform/PlatformRoot.h"
 #include "platform/emulated/AuthorizationServicesEmulated.h"
 #include "services/TaskWrapper.h"
+#include "tests/support/RecordingLog.h"
 #include "tests/support/TempPlatformRoot.h"
 #include "vpnserver/ServerFileReader.h"
 #include "vpnserver/ServerFileWriter.h"
@@ -20,12 +21,6 @@ namespace veltrona::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-class QuietLog : public SystemLog {
-public:
-    void log(std::string_view message) override { lines.emplace_back(message); }
-    std::vector<std::string> lines;
-};
 
 // The program hands its root to shellTool and the tools through its own environment.
 class ScopedRootVariable {
@@ -68,7 +63,7 @@ TEST(ServerControlRunner, StartAndStopThroughShellTool)
     fs::create_symlink(locations.installedJobFile(), mac.root() / "Library/LaunchDaemons/com.brantholm.vpn.plist");
 
     AuthorizationServicesEmulated authorization(mac.paths());
-    QuietLog log;
+    RecordingLog log;
     TaskWrapper runner(authorization, resources.string(), log);
     runner.setAdminPassword(kTestAdminPassword, kTestAdminName);
     ASSERT_TRUE(runner.checkIfSudoer());
