@@ -2,6 +2,7 @@
 
 #include "foundation/KeyPath.h"
 #include "foundation/PlistIO.h"
+#include "foundation/PlistStrings.h"
 #include "foundation/Text.h"
 #include "vpnserver/MoveScripts.h"
 #include "vpnserver/SharedSecretData.h"
@@ -11,15 +12,6 @@
 namespace veltrona {
 
 namespace {
-
-PlistArray stringArray(const std::vector<std::string>& texts)
-{
-    PlistArray array;
-    array.reserve(texts.size());
-    for (const std::string& text : texts)
-        array.emplace_back(text);
-    return array;
-}
 
 std::optional<PlistValue> readDictionary(const std::string& path)
 {

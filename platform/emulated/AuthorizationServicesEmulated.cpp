@@ -1,5 +1,6 @@
 #include "platform/emulated/AuthorizationServicesEmulated.h"
 
+#include "foundation/PlistStrings.h"
 #include "platform/emulated/AuthorizationDatabase.h"
 #include "platform/emulated/AuthorizationLiveForms.h"
 #include "platform/emulated/Directory.h"
@@ -113,11 +114,8 @@ OSStatus AuthorizationServicesEmulated::evaluate(const PlistDictionary& rule, co
         std::vector<std::string> names;
         if (const PlistValue* named = rule.find("rule"); named && named->string()) {
             names.push_back(*named->string());
-        } else if (named && named->array()) {
-            for (const PlistValue& item : *named->array()) {
-                if (item.string())
-                    names.push_back(*item.string());
-            }
+        } else {
+            names = stringsIn(named);
         }
         if (names.empty())
             return errAuthorizationDenied;

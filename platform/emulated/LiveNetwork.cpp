@@ -1,5 +1,7 @@
 #include "platform/emulated/LiveNetwork.h"
 
+#include "foundation/PlistStrings.h"
+
 #include <arpa/inet.h>
 #include <charconv>
 #include <fstream>
@@ -47,24 +49,6 @@ bool parsesWhole(const std::string& text, Number& value, int base)
 {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
     return error == std::errc() && end == text.data() + text.size();
-}
-
-PlistArray stringArray(const std::vector<std::string>& texts)
-{
-    PlistArray array;
-    for (const std::string& text : texts)
-        array.emplace_back(text);
-    return array;
-}
-
-std::vector<std::string> stringsOf(const PlistValue* value)
-{
-    std::vector<std::string> texts;
-    if (value && value->array())
-        for (const PlistValue& item : *value->array())
-            if (item.string())
-                texts.push_back(*item.string());
-    return texts;
 }
 
 } // namespace
@@ -185,11 +169,11 @@ NetworkState networkStateFromKeys(const PlistDictionary& keys)
     if (state.primaryInterface) {
         const PlistValue* interface = keys.find(interfaceKey(*state.primaryInterface));
         if (interface && interface->dictionary())
-            state.addresses = stringsOf(interface->dictionary()->find("Addresses"));
+            state.addresses = stringsIn(interface->dictionary()->find("Addresses"));
     }
     const PlistValue* dns = keys.find(kGlobalDNS);
     if (dns && dns->dictionary())
-        state.dnsServers = stringsOf(dns->dictionary()->find("ServerAddresses"));
+        state.dnsServers = stringsIn(dns->dictionary()->find("ServerAddresses"));
     return state;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/emulated/Record.h"
 
+#include "foundation/PlistStrings.h"
+
 #include <algorithm>
 
 namespace veltrona {
@@ -9,15 +11,6 @@ namespace {
 char foldCase(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-PlistArray textArray(const std::vector<std::string>& values)
-{
-    PlistArray array;
-    array.reserve(values.size());
-    for (const std::string& value : values)
-        array.emplace_back(value);
-    return array;
 }
 
 } // namespace
@@ -57,21 +50,10 @@ std::optional<Record> Record::fromPlist(const PlistValue& value)
 
 std::vector<std::string> Record::values(std::string_view key) const
 {
-    std::vector<std::string> result;
     const PlistValue* value = attributes_.find(key);
-    if (!value)
-        return result;
-    if (const std::string* single = value->string()) {
-        result.push_back(*single);
-        return result;
-    }
-    if (const PlistArray* array = value->array()) {
-        for (const PlistValue& item : *array) {
-            if (const std::string* text = item.string())
-                result.push_back(*text);
-        }
-    }
-    return result;
+    if (value && value->string())
+        return {*value->string()};
+    return stringsIn(value);
 }
 
 std::optional<std::string> Record::firstValue(std::string_view key) const
@@ -111,7 +93,7 @@ bool Record::hasName(std::string_view name) const
 
 void Record::setValues(std::string_view key, const std::vector<std::string>& values)
 {
-    attributes_.set(std::string(key), textArray(values));
+    attributes_.set(std::string(key), stringArray(values));
 }
 
 void Record::appendValues(std::string_view key, const std::vector<std::string>& values)

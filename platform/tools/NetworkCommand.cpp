@@ -1,6 +1,7 @@
 #include "platform/tools/NetworkCommand.h"
 
 #include "foundation/PlistIO.h"
+#include "foundation/PlistStrings.h"
 #include "platform/PlatformPaths.h"
 #include "platform/PlatformRoot.h"
 #include "platform/emulated/DynamicStoreEmulated.h"
@@ -84,13 +85,9 @@ std::string parseRequest(const std::vector<std::string>& arguments, Request& req
 
 std::vector<std::string> stringsAt(const std::optional<PlistValue>& dictionary, std::string_view key)
 {
-    std::vector<std::string> texts;
-    const PlistValue* value = dictionary ? dictionary->dictionary()->find(key) : nullptr;
-    if (value && value->array())
-        for (const PlistValue& item : *value->array())
-            if (item.string())
-                texts.push_back(*item.string());
-    return texts;
+    // A value of another kind than a dictionary holds no list.
+    const PlistDictionary* entries = dictionary ? dictionary->dictionary() : nullptr;
+    return stringsIn(entries ? entries->find(key) : nullptr);
 }
 
 // Walks the store the way the address suggestion does.
