@@ -1,6 +1,7 @@
 #include "platform/emulated/LaunchdState.h"
 
 #include "foundation/PlistIO.h"
+#include "foundation/PlistStrings.h"
 #include "platform/emulated/FolderLock.h"
 
 #include <algorithm>
@@ -20,6 +21,35 @@ std::optional<PlistDictionary> readStateFile(const std::string& file)
     if (!value || !value->dictionary())
         return std::nullopt;
     return *value->dictionary();
+}
+
+struct StateFiles {
+    PlistDictionary disabled;
+    PlistDictionary loaded;
+};
+
+// Both state files, read under the state folder's lock; nothing, with the reason in `failure`,
+// when either is corrupt or the lock was not won.
+std::optional<StateFiles> readStateFiles(const PlatformPaths& paths, const FolderLock& lock, LaunchdOutcome& failure)
+{
+    std::optional<PlistDictionary> disabled = readStateFile(paths.map(kLaunchdDisabledFile));
+    std::optional<PlistDictionary> loaded = readStateFile(paths.map(kLaunchdLoadedFile));
+    if (!disabled || !loaded) {
+        failure = LaunchdOutcome::StateUnreadable;
+        return std::nullopt;
+    }
+    if (!lock.locked()) {
+        failure = LaunchdOutcome::StateUnwritable;
+        return std::nullopt;
+    }
+    return StateFiles{std::move(*disabled), std::move(*loaded)};
+}
+
+// The -w override: stored at once, before the loaded jobs change.
+bool writeDisabledOverride(const PlatformPaths& paths, PlistDictionary& overrides, const std::string& label, bool disabled)
+{
+    overrides.set(label, disabled);
+    return writePlistAtomically(overrides, paths.map(kLaunchdDisabledFile)).ok();
 }
 
 // An override written by -w wins over the job's own Disabled key.
@@ -74,30 +104,22 @@ LaunchdOutcome LaunchdState::load(const std::string& jobFile, bool writeOverride
     if (!job)
         return failure;
     FolderLock lock(paths_.map(kLaunchdStateFolder));
-    std::optional<PlistDictionary> disabled = readStateFile(paths_.map(kLaunchdDisabledFile));
-    std::optional<PlistDictionary> loaded = readStateFile(paths_.map(kLaunchdLoadedFile));
-    if (!disabled || !loaded)
-        return LaunchdOutcome::StateUnreadable;
-    if (!lock.locked())
-        return LaunchdOutcome::StateUnwritable;
+    std::optional<StateFiles> state = readStateFiles(paths_, lock, failure);
+    if (!state)
+        return failure;
     if (writeOverride) {
-        disabled->set(job->label, false);
-        if (!writePlistAtomically(*disabled, paths_.map(kLaunchdDisabledFile)))
+        if (!writeDisabledOverride(paths_, state->disabled, job->label, false))
             return LaunchdOutcome::StateUnwritable;
-    } else if (!force) {
-        if (isDisabled(*disabled, *job))
-            return LaunchdOutcome::Disabled;
+    } else if (!force && isDisabled(state->disabled, *job)) {
+        return LaunchdOutcome::Disabled;
     }
-    if (loaded->contains(job->label))
+    if (state->loaded.contains(job->label))
         return LaunchdOutcome::AlreadyLoaded;
     PlistDictionary entry;
     entry.set("Path", job->path);
-    PlistArray arguments;
-    for (const std::string& argument : job->programArguments)
-        arguments.emplace_back(argument);
-    entry.set("ProgramArguments", std::move(arguments));
-    loaded->set(job->label, std::move(entry));
-    if (!writePlistAtomically(*loaded, paths_.map(kLaunchdLoadedFile)))
+    entry.set("ProgramArguments", stringArray(job->programArguments));
+    state->loaded.set(job->label, std::move(entry));
+    if (!writePlistAtomically(state->loaded, paths_.map(kLaunchdLoadedFile)))
         return LaunchdOutcome::StateUnwritable;
     return LaunchdOutcome::Done;
 }
@@ -109,20 +131,14 @@ LaunchdOutcome LaunchdState::unload(const std::string& jobFile, bool writeOverri
     if (!job)
         return failure;
     FolderLock lock(paths_.map(kLaunchdStateFolder));
-    std::optional<PlistDictionary> disabled = readStateFile(paths_.map(kLaunchdDisabledFile));
-    std::optional<PlistDictionary> loaded = readStateFile(paths_.map(kLaunchdLoadedFile));
-    if (!disabled || !loaded)
-        return LaunchdOutcome::StateUnreadable;
-    if (!lock.locked())
+    std::optional<StateFiles> state = readStateFiles(paths_, lock, failure);
+    if (!state)
+        return failure;
+    if (writeOverride && !writeDisabledOverride(paths_, state->disabled, job->label, true))
         return LaunchdOutcome::StateUnwritable;
-    if (writeOverride) {
-        disabled->set(job->label, true);
-        if (!writePlistAtomically(*disabled, paths_.map(kLaunchdDisabledFile)))
-            return LaunchdOutcome::StateUnwritable;
-    }
-    if (!loaded->remove(job->label))
+    if (!state->loaded.remove(job->label))
         return LaunchdOutcome::NotLoaded;
-    if (!writePlistAtomically(*loaded, paths_.map(kLaunchdLoadedFile)))
+    if (!writePlistAtomically(state->loaded, paths_.map(kLaunchdLoadedFile)))
         return LaunchdOutcome::StateUnwritable;
     return LaunchdOutcome::Done;
 }
@@ -138,10 +154,7 @@ std::optional<std::vector<LaunchdJob>> LaunchdState::loadedJobs() const
         if (const PlistDictionary* dict = entry.dictionary()) {
             if (const PlistValue* path = dict->find("Path"); path && path->string())
                 job.path = *path->string();
-            if (const PlistValue* arguments = dict->find("ProgramArguments"); arguments && arguments->array())
-                for (const PlistValue& argument : *arguments->array())
-                    if (argument.string())
-                        job.programArguments.push_back(*argument.string());
+            job.programArguments = stringsIn(dict->find("ProgramArguments"));
         }
         jobs.push_back(std::move(job));
     }
