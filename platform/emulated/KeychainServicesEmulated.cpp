@@ -22,6 +22,30 @@ struct EmulatedKeychainItem final : SecKeychainItem {
     std::string account;
 };
 
+SecKeychainItemRef itemRef(const std::string& file, std::string_view service, std::string_view account)
+{
+    auto ref = std::make_shared<EmulatedKeychainItem>();
+    ref->file = file;
+    ref->service = service;
+    ref->account = account;
+    return ref;
+}
+
+// The file a call works on: the given keychain's, or the default one when none is given.
+OSStatus keychainFile(const SecKeychainRef& keychain, std::string defaultFile, std::string& file)
+{
+    if (!keychain) {
+        file = std::move(defaultFile);
+        return errSecSuccess;
+    }
+    const auto* opened = dynamic_cast<const EmulatedKeychain*>(keychain.get());
+    if (!opened)
+        return errSecParam;
+    if (opened->status == errSecSuccess)
+        file = opened->file;
+    return opened->status;
+}
+
 } // namespace
 
 KeychainServicesEmulated::KeychainServicesEmulated(PlatformPaths paths, std::string loginName)
@@ -54,15 +78,9 @@ OSStatus KeychainServicesEmulated::addGenericPassword(const SecKeychainRef& keyc
                                                       std::string_view account, std::string_view password,
                                                       SecKeychainItemRef* item)
 {
-    std::string file = defaultKeychainPath();
-    if (keychain) {
-        const auto* opened = dynamic_cast<const EmulatedKeychain*>(keychain.get());
-        if (!opened)
-            return errSecParam;
-        if (opened->status != errSecSuccess)
-            return opened->status;
-        file = opened->file;
-    }
+    std::string file;
+    if (OSStatus status = keychainFile(keychain, defaultKeychainPath(), file); status != errSecSuccess)
+        return status;
     const OSStatus status = modifyKeychain(file, [&](KeychainItems& items) {
         if (findKeychainItem(items, service, account) != items.end())
             return errSecDuplicateItem;
@@ -74,13 +92,8 @@ OSStatus KeychainServicesEmulated::addGenericPassword(const SecKeychainRef& keyc
         items.push_back(std::move(record));
         return errSecSuccess;
     });
-    if (status == errSecSuccess && item) {
-        auto ref = std::make_shared<EmulatedKeychainItem>();
-        ref->file = file;
-        ref->service = service;
-        ref->account = account;
-        *item = ref;
-    }
+    if (status == errSecSuccess && item)
+        *item = itemRef(file, service, account);
     return status;
 }
 
@@ -88,15 +101,9 @@ OSStatus KeychainServicesEmulated::findGenericPassword(const SecKeychainRef& key
                                                        std::string_view account, SecKeychainData* password,
                                                        SecKeychainItemRef* item)
 {
-    std::string file = defaultKeychainPath();
-    if (keychain) {
-        const auto* opened = dynamic_cast<const EmulatedKeychain*>(keychain.get());
-        if (!opened)
-            return errSecParam;
-        if (opened->status != errSecSuccess)
-            return opened->status;
-        file = opened->file;
-    }
+    std::string file;
+    if (OSStatus status = keychainFile(keychain, defaultKeychainPath(), file); status != errSecSuccess)
+        return status;
     KeychainItems items;
     if (OSStatus status = readKeychain(file, items); status != errSecSuccess)
         return status;
@@ -105,13 +112,8 @@ OSStatus KeychainServicesEmulated::findGenericPassword(const SecKeychainRef& key
         return errSecItemNotFound;
     if (password)
         *password = found->data;
-    if (item) {
-        auto ref = std::make_shared<EmulatedKeychainItem>();
-        ref->file = file;
-        ref->service = found->service;
-        ref->account = found->account;
-        *item = ref;
-    }
+    if (item)
+        *item = itemRef(file, found->service, found->account);
     return errSecSuccess;
 }
 
