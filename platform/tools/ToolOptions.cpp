@@ -1,4 +1,4 @@
-#include "platform/tools/securityOptions.h"
+#include "platform/tools/ToolOptions.h"
 
 namespace veltrona {
 

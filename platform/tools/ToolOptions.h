@@ -1,6 +1,6 @@
 #pragma once
-// Option parsing as the real security tool does it (BSD getopt): options first, each of `optionLetters`
-// letters, a letter followed by ':' taking a value (attached or as the next word); parsing stops
+// Option parsing as the real launchctl and security tools do it (BSD getopt): options first, each
+// of `optionLetters` letters, a letter followed by ':' taking a value (attached or as the next word); parsing stops
 // at the first word that is no option, or after "--".
 
 #include <optional>

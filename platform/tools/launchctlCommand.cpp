@@ -1,6 +1,7 @@
 #include "platform/tools/launchctlCommand.h"
 
 #include "platform/emulated/LaunchdState.h"
+#include "platform/tools/ToolOptions.h"
 
 namespace veltrona {
 
@@ -17,25 +18,12 @@ struct JobOptions {
 // Options come first and may be clustered ("-wF"); "--" ends them.
 bool parseJobOptions(const std::vector<std::string>& arguments, bool allowForce, JobOptions& options)
 {
-    std::size_t i = 1;
-    for (; i < arguments.size(); ++i) {
-        const std::string& word = arguments[i];
-        if (word == "--") {
-            ++i;
-            break;
-        }
-        if (word.size() < 2 || word[0] != '-')
-            break;
-        for (std::size_t k = 1; k < word.size(); ++k) {
-            if (word[k] == 'w')
-                options.writeOverride = true;
-            else if (word[k] == 'F' && allowForce)
-                options.force = true;
-            else
-                return false;
-        }
-    }
-    options.paths.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i), arguments.end());
+    std::optional<ParsedOptions> parsed = parseOptions({arguments.begin() + 1, arguments.end()}, allowForce ? "wF" : "w");
+    if (!parsed)
+        return false;
+    for (const auto& [letter, value] : parsed->options)
+        (letter == 'w' ? options.writeOverride : options.force) = true;
+    options.paths = std::move(parsed->operands);
     return !options.paths.empty();
 }
 

@@ -3,7 +3,7 @@
 #include "platform/emulated/KeychainFile.h"
 #include "platform/emulated/KeychainMessages.h"
 #include "platform/tools/securityItemPrinter.h"
-#include "platform/tools/securityOptions.h"
+#include "platform/tools/ToolOptions.h"
 
 #include <optional>
 

@@ -152,12 +152,25 @@ TEST_F(LaunchctlToolTest, CorruptStateIsReportedAndLeftAsItWas)
 TEST_F(LaunchctlToolTest, UsageErrorsExitNonZero)
 {
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-             {}, {"load"}, {"load", "-w"}, {"unload", "-F", kJob}, {"start"}, {"list", "extra"}}) {
+             {}, {"load"}, {"load", "-w"}, {"load", "-w", "--"}, {"load", "-x", kJob}, {"load", "-w:", kJob},
+             {"unload", "-F", kJob}, {"unload", "-wF", kJob}, {"start"}, {"list", "extra"}}) {
         const ToolRun run = launchctl(arguments);
         EXPECT_EQ(run.exitStatus, 64);
         EXPECT_FALSE(run.err.empty());
     }
     EXPECT_EQ(launchctl({"list"}).out, "PID\tStatus\tLabel\n");
+}
+
+TEST_F(LaunchctlToolTest, OptionsMayBeClusteredAndEndWithDoubleDash)
+{
+    ASSERT_EQ(launchctl({"load", "-Fw", "--", kJob}).err, "");
+    EXPECT_EQ(disabledFlag("com.brantholm.vpn"), false);
+    EXPECT_EQ(launchctl({"list"}).out, "PID\tStatus\tLabel\n-\t0\tcom.brantholm.vpn\n");
+    // After "--" a word starting with a dash is a path, not an option.
+    const ToolRun run = launchctl({"unload", "--", "-w"});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.err, "-w: No such file or directory\n");
+    EXPECT_EQ(disabledFlag("com.brantholm.vpn"), false);
 }
 
 TEST_F(LaunchctlToolTest, JobProbePrintsYesOnlyWhileTheJobIsLoaded)
