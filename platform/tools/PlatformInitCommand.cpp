@@ -65,14 +65,8 @@ int runInitCommand(const std::vector<std::string>& arguments, std::istream& in, 
         err << "veltrona-platform init: " << made.message() << "\n";
         return 1;
     }
-    std::vector<std::string> notes;
-    Status installed = installStandInTools(options.root, defaultStandInToolsFolder(), notes);
-    for (const std::string& note : notes)
-        err << "veltrona-platform init: " << note << "\n";
-    if (!installed.ok()) {
-        err << "veltrona-platform init: " << installed.message() << "\n";
+    if (!installStandInToolsReporting(options.root, "veltrona-platform init", err))
         return 1;
-    }
     out << "Made the platform root " << options.root.string() << " with the administrator " << options.adminName
         << ".\n";
     return 0;

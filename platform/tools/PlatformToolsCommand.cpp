@@ -25,15 +25,7 @@ int runToolsCommand(const std::vector<std::string>& arguments, std::istream&, st
         err << "veltrona-platform tools: " << resolved.root.string() << " is not a platform root.\n";
         return 1;
     }
-    std::vector<std::string> notes;
-    Status installed = installStandInTools(resolved.root, defaultStandInToolsFolder(), notes);
-    for (const std::string& note : notes)
-        err << "veltrona-platform tools: " << note << "\n";
-    if (!installed.ok()) {
-        err << "veltrona-platform tools: " << installed.message() << "\n";
-        return 1;
-    }
-    return 0;
+    return installStandInToolsReporting(resolved.root, "veltrona-platform tools", err) ? 0 : 1;
 }
 
 } // namespace veltrona

@@ -62,4 +62,15 @@ Status installStandInTools(const std::filesystem::path& root, const std::filesys
     return Status::success();
 }
 
+bool installStandInToolsReporting(const std::filesystem::path& root, std::string_view prefix, std::ostream& err)
+{
+    std::vector<std::string> notes;
+    Status installed = installStandInTools(root, defaultStandInToolsFolder(), notes);
+    for (const std::string& note : notes)
+        err << prefix << ": " << note << "\n";
+    if (!installed.ok())
+        err << prefix << ": " << installed.message() << "\n";
+    return installed.ok();
+}
+
 } // namespace veltrona

@@ -4,7 +4,9 @@
 #include "foundation/Status.h"
 
 #include <filesystem>
+#include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace veltrona {
@@ -17,5 +19,9 @@ std::filesystem::path defaultStandInToolsFolder();
 // built yet is skipped with a line in `notes`.
 Status installStandInTools(const std::filesystem::path& root, const std::filesystem::path& toolsFolder,
                            std::vector<std::string>& notes);
+
+// The same from the default folder, for a command line: each note and a failure go to `err` as
+// lines "PREFIX: ...". False when the tools could not be installed.
+bool installStandInToolsReporting(const std::filesystem::path& root, std::string_view prefix, std::ostream& err);
 
 } // namespace veltrona
