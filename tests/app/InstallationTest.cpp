@@ -6,6 +6,7 @@
 #include "platform/PlatformPaths.h"
 #include "services/TaskWrapper.h"
 #include "tests/app/AppTestBed.h"
+#include "tests/support/FileText.h"
 
 #include <QLineEdit>
 
@@ -30,14 +31,6 @@ const char* const kMacScript = "currentDir=$1\n"
                                "\n"
                                "ln -fs /usr/local/quillfen/vpn/com.apple.RemoteAccessServers.plist "
                                "/Library/Preferences/SystemConfiguration/";
-
-std::string fileBytes(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 TEST(InstallationScript, IsTheMacsTextWithAnEmptyRoot)
 {
@@ -76,7 +69,7 @@ TEST(Installation, FillsTheInstallationDirectoryAndLinksTheServerFiles)
     const fs::path installed = bed.installationDirectory();
     for (const char* name : {"com.apple.RemoteAccessServers.plist", "com.brantholm.vpn.plist", "VPN.mobileconfig"}) {
         ASSERT_TRUE(fs::is_regular_file(installed / name)) << name;
-        EXPECT_EQ(fileBytes(installed / name), fileBytes(bed.resourceFolder / "VPNStuff" / name)) << name;
+        EXPECT_EQ(readText(installed / name), readText(bed.resourceFolder / "VPNStuff" / name)) << name;
     }
     const fs::path job = bed.paths.map("/Library/LaunchDaemons/com.brantholm.vpn.plist");
     const fs::path configuration =

@@ -8,6 +8,7 @@
 #include "services/Keychain.h"
 #include "services/TaskWrapper.h"
 #include "tests/app/AppTestBed.h"
+#include "tests/support/FileText.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -24,14 +25,6 @@ namespace veltrona::test {
 namespace {
 
 const QString kFailure = QStringLiteral("Access failed : Cannot authenticate the Administrator.");
-
-std::string fileBytes(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 class LaunchSequence : public ::testing::Test {
 protected:
@@ -83,7 +76,7 @@ TEST_F(LaunchSequence, NameKeptFromTheLastLaunchIsLeftAlone)
 TEST_F(LaunchSequence, RememberedValidPasswordLogsInWithoutTheSheetAndLeavesTheKeychainAlone)
 {
     Keychain::storePassword(bed.keychainContext(), "secret", "Admin User");
-    const std::string keychainBefore = fileBytes(loginKeychain());
+    const std::string keychainBefore = readText(loginKeychain());
     rememberBoxFromLastLaunch(true);
 
     WindowController& window = bed.makeController();
@@ -95,7 +88,7 @@ TEST_F(LaunchSequence, RememberedValidPasswordLogsInWithoutTheSheetAndLeavesTheK
     // The start-up checks ran: the installation directory was missing, so the script ran first.
     ASSERT_FALSE(bed.recorder.runs().empty());
     EXPECT_EQ(bed.recorder.runs().front(), installationCommand(bed.paths));
-    EXPECT_EQ(fileBytes(loginKeychain()), keychainBefore);
+    EXPECT_EQ(readText(loginKeychain()), keychainBefore);
 }
 
 TEST_F(LaunchSequence, RememberBoxOnWithNothingStoredTriesErrorAndSelectsIt)

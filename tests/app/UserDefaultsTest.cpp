@@ -1,6 +1,7 @@
 // The user defaults: initial values, stored texts, integer reading, and a damaged file.
 #include "app/UserDefaults.h"
 #include "foundation/PlistIO.h"
+#include "tests/support/FileText.h"
 #include "tests/support/TempDir.h"
 
 #include <fstream>
@@ -68,9 +69,7 @@ TEST(UserDefaults, ADamagedFileIsSetAsideNotOverwritten)
     EXPECT_EQ(defaults.stringForKey("savePath"), "~");
     ASSERT_TRUE(defaults.setStringForKey("saveMobileConfigFile", "1").ok());
 
-    std::ifstream aside(folder / "d.plist.unreadable");
-    std::string kept((std::istreambuf_iterator<char>(aside)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(kept, "<plist><dict><key>savePath");
+    EXPECT_EQ(readText(folder / "d.plist.unreadable"), "<plist><dict><key>savePath");
     EXPECT_EQ(UserDefaults(file).stringForKey("saveMobileConfigFile"), "1");
 }
 

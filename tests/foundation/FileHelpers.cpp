@@ -18,14 +18,6 @@ void writeText(const std::filesystem::path& path, const std::string& bytes)
     file << bytes;
 }
 
-std::string readText(const std::filesystem::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
 std::vector<std::string> folderEntries(const std::filesystem::path& folder)
 {
     std::vector<std::string> names;

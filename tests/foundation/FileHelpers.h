@@ -1,6 +1,8 @@
 #pragma once
 // Small file and process helpers for the foundation tests.
 
+#include "tests/support/FileText.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -8,7 +10,6 @@
 namespace veltrona::test {
 
 void writeText(const std::filesystem::path& path, const std::string& bytes);
-std::string readText(const std::filesystem::path& path);
 // Names in the folder, sorted.
 std::vector<std::string> folderEntries(const std::filesystem::path& folder);
 // Runs a program found on PATH with the arguments, no shell between; its exit status, or -1.

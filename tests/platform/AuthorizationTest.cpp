@@ -6,6 +6,7 @@
 #include "platform/emulated/AuthorizationServicesEmulated.h"
 #include "platform/emulated/Directory.h"
 #include "platform/emulated/PasswordHash.h"
+#include "tests/support/FileText.h"
 #include "tests/support/TempPlatformRoot.h"
 
 #include <gtest/gtest.h>
@@ -51,14 +52,6 @@ void addStaffUser(const fs::path& root, const std::string& name, const std::stri
         record.setData("ShadowHashData", *makeShadowHashData(password, 1000));
         return Status::success();
     }, true).ok());
-}
-
-std::string fileText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 class AuthorizationTest : public ::testing::Test {
@@ -143,9 +136,9 @@ TEST_F(AuthorizationTest, SettingUpTheRightLeavesAnExistingDefinitionAlone)
     PlistDictionary custom;
     custom.set("class", "deny");
     ASSERT_EQ(services.rightSet(ref, kRight, custom), errAuthorizationSuccess);
-    const std::string before = fileText(AuthorizationDatabase(root.root()).file());
+    const std::string before = readText(AuthorizationDatabase(root.root()).file());
     setUp();
-    EXPECT_EQ(fileText(AuthorizationDatabase(root.root()).file()), before);
+    EXPECT_EQ(readText(AuthorizationDatabase(root.root()).file()), before);
     EXPECT_EQ(authorize("admin", "secret"), errAuthorizationDenied) << "the stored rule decides";
 }
 
@@ -156,7 +149,7 @@ TEST_F(AuthorizationTest, AnUnreadableDatabaseIsNotOverwritten)
     AuthorizationRef ref;
     ASSERT_EQ(services.create({}, {}, kAuthorizationFlagDefaults, ref), errAuthorizationSuccess);
     EXPECT_EQ(services.rightSet(ref, kRight, programRule()), errAuthorizationInternal);
-    EXPECT_EQ(fileText(file), "not a plist");
+    EXPECT_EQ(readText(file), "not a plist");
 }
 
 TEST_F(AuthorizationTest, ExternalFormsAreLiveUntilFreed)
@@ -189,7 +182,7 @@ TEST_F(AuthorizationTest, ExternalFormsAreLiveUntilFreed)
     ASSERT_EQ(::stat(forms.fileFor(form).c_str(), &file), 0);
     EXPECT_EQ(folder.st_mode & 0777, 0700u);
     EXPECT_EQ(file.st_mode & 0777, 0600u);
-    const std::string stored = fileText(forms.fileFor(form));
+    const std::string stored = readText(forms.fileFor(form));
     EXPECT_EQ(stored.find(std::string(form.bytes.begin(), form.bytes.end())), std::string::npos);
 
     ASSERT_EQ(services.free(ref, kAuthorizationFlagDefaults), errAuthorizationSuccess);

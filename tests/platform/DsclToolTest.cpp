@@ -4,6 +4,7 @@
 #include "foundation/PlistIO.h"
 #include "platform/emulated/Directory.h"
 #include "tests/platform/StandInToolRun.h"
+#include "tests/support/FileText.h"
 #include "tests/support/TempPlatformRoot.h"
 
 #include <gtest/gtest.h>
@@ -199,8 +200,7 @@ TEST_F(DsclToolTest, PasswordsAreStoredOnlyAsHashes)
     ASSERT_EQ(dscl({".", "-passwd", "/Users/fay", "it's a secret"}).exitStatus, 0);
     ASSERT_EQ(dscl({".", "-passwd", "/Users/fay", "it's a secret", "next one"}).exitStatus, 0);
     ASSERT_EQ(dscl({".", "-create", "/Users/fay", "Password", "plain text"}).exitStatus, 0);
-    std::ifstream file(root.root() / "var/db/dslocal/nodes/Default/users/fay.plist");
-    const std::string stored((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string stored = readText(root.root() / "var/db/dslocal/nodes/Default/users/fay.plist");
     for (const char* text : {"it's a secret", "next one", "plain text"})
         EXPECT_EQ(stored.find(text), std::string::npos) << text;
     EXPECT_EQ(dscl({".", "read", "/Users/fay", "Password", "AuthenticationAuthority"}).out,

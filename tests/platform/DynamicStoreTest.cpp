@@ -2,6 +2,7 @@
 
 #include "platform/emulated/DynamicStoreEmulated.h"
 #include "platform/tools/NetworkCommand.h"
+#include "tests/support/FileText.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -15,12 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kHeader = "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n";
-
-std::string readText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::vector<std::string> stringsAt(const std::optional<PlistValue>& value, std::string_view key)
 {

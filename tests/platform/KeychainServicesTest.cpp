@@ -2,6 +2,7 @@
 
 #include "platform/emulated/KeychainFile.h"
 #include "platform/emulated/KeychainServicesEmulated.h"
+#include "tests/support/FileText.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -18,12 +19,6 @@ namespace fs = std::filesystem;
 SecKeychainData bytes(const std::string& text)
 {
     return SecKeychainData(text.begin(), text.end());
-}
-
-std::string readText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 class KeychainServicesTest : public ::testing::Test {

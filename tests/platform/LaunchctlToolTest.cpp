@@ -3,6 +3,7 @@
 #include "foundation/PlistIO.h"
 #include "platform/emulated/LaunchdState.h"
 #include "tests/platform/StandInToolRun.h"
+#include "tests/support/FileText.h"
 #include "tests/support/TempPlatformRoot.h"
 
 #include <gtest/gtest.h>
@@ -24,12 +25,6 @@ void writeText(const fs::path& path, const std::string& text)
 {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string readText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::string jobPlist(const std::string& label)

@@ -2,6 +2,7 @@
 
 #include "platform/emulated/NotificationCenterEmulated.h"
 #include "platform/emulated/SystemLogStderr.h"
+#include "tests/support/FileText.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -12,12 +13,6 @@
 
 namespace veltrona::test {
 namespace {
-
-std::string readText(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 TEST(NotificationCenterTest, PostedNamesAreRecordedOneALine)
 {

@@ -2,6 +2,7 @@
 
 #include "platform/emulated/KeychainFile.h"
 #include "tests/platform/StandInToolRun.h"
+#include "tests/support/FileText.h"
 #include "tests/support/TempPlatformRoot.h"
 
 #include <gtest/gtest.h>
@@ -19,12 +20,6 @@ namespace fs = std::filesystem;
 constexpr const char* kSystem = "/Library/Keychains/System.keychain";
 const std::string kNotFound =
     "security: SecKeychainSearchCopyNext: The specified item could not be found in the keychain.\n";
-
-std::string readText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class SecurityToolTest : public ::testing::Test {
 protected:

@@ -1,6 +1,7 @@
 // The password store on the emulated user's login keychain.
 #include "platform/emulated/KeychainServicesEmulated.h"
 #include "services/Keychain.h"
+#include "tests/support/FileText.h"
 #include "tests/support/FixedProcessInfo.h"
 #include "tests/support/RecordingLog.h"
 #include "tests/support/TempDir.h"
@@ -139,9 +140,7 @@ TEST_F(KeychainTest, CorruptKeychainReadsAsErrorAndStoreLeavesItAlone)
     EXPECT_EQ(log.lines.size(), 1u);
     Keychain::storePassword(context, "pw", "admin");
     Keychain::deletePasswordForUser(context, "admin");
-    std::ifstream in(file);
-    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(content, "not a property list");
+    EXPECT_EQ(readText(file), "not a property list");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "platform/PlatformRoot.h"
 #include "platform/emulated/AuthorizationServicesEmulated.h"
 #include "services/TaskWrapper.h"
+#include "tests/support/FileText.h"
 #include "tests/support/RecordingLog.h"
 #include "tests/support/TempPlatformRoot.h"
 
@@ -23,12 +24,6 @@ namespace {
 
 constexpr const char* kAdmin = kTestAdminName;
 constexpr const char* kAdminFullName = kTestAdminFullName;
-
-std::string readFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // The tool is built into the resource folder beside the test executables.
 std::filesystem::path resourceDirectory()
@@ -73,7 +68,7 @@ ToolRun runShellTool(const std::string& input, std::vector<std::string> argument
         return {};
     int status = 0;
     ::waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(outFile), readFile(errFile)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(outFile), readText(errFile)};
 }
 
 std::string asText(const AuthorizationExternalForm& form)

@@ -1,6 +1,7 @@
 // The runner against a fake shellTool (a shell script in a test folder) and a fake
 // Authorization Services that records what it is asked.
 #include "services/TaskWrapper.h"
+#include "tests/support/FileText.h"
 #include "tests/support/RecordingLog.h"
 #include "tests/support/TempDir.h"
 
@@ -190,9 +191,7 @@ TEST_F(TaskWrapperTest, ReentrantCallFromTheIdleHookGetsNothingAndStartsNothing)
     EXPECT_FALSE(runner.isRunning());
     EXPECT_GE(hookCalls, 3);
     EXPECT_EQ(innerResults, std::vector<std::string>(3, ""));
-    std::ifstream runs(resources / "runs.log");
-    const std::string runLog((std::istreambuf_iterator<char>(runs)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(runLog, "run\n") << "only the outer call started the tool";
+    EXPECT_EQ(readText(resources / "runs.log"), "run\n") << "only the outer call started the tool";
 }
 
 TEST_F(TaskWrapperTest, ToolThatCannotStartGivesNothingAndOneLogLine)

@@ -1,6 +1,7 @@
 #include "tests/vpnserver/ServerFixture.h"
 
 #include "foundation/PlistIO.h"
+#include "tests/support/FileText.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -50,10 +51,7 @@ ServerFixture::ServerFixture(const std::string& resourceFolderName, const std::s
 
 std::string ServerFixture::sudoLog() const
 {
-    std::ifstream in(fs::path(toolFolder()) / "sudo.log");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return readText(fs::path(toolFolder()) / "sudo.log");
 }
 
 void ServerFixture::emulateMoves(RecordingRunner& runner) const
