@@ -2,6 +2,7 @@
 
 #include "foundation/KeyPath.h"
 #include "foundation/PlistIO.h"
+#include "foundation/PlistStrings.h"
 #include "foundation/Text.h"
 #include "vpnserver/PortForwardingText.h"
 #include "vpnserver/SharedSecretData.h"
@@ -30,15 +31,7 @@ std::string stringOrEmpty(const PlistValue* value)
 // The strings of an array joined with ", "; elements that are no strings are left out.
 std::string joinedStrings(const PlistValue* value)
 {
-    const PlistArray* array = value ? value->array() : nullptr;
-    if (array == nullptr)
-        return {};
-    std::vector<std::string> texts;
-    for (const PlistValue& element : *array) {
-        if (const std::string* text = element.string())
-            texts.push_back(*text);
-    }
-    return join(texts, ", ");
+    return join(stringsIn(value), ", ");
 }
 
 const PlistValue* elementAt(const PlistValue* value, std::size_t index)
