@@ -1,19 +1,18 @@
 // The stand-in security tool acts on the platform root the program uses.
 
-#include "platform/PlatformRoot.h"
+#include "platform/tools/ToolSupport.h"
 #include "platform/tools/securityCommand.h"
 
 #include <iostream>
 
 int main(int argc, char** argv)
 {
-    const veltrona::ResolvedRoot resolved = veltrona::resolvePlatformRoot();
-    if (!resolved.status) {
-        std::cerr << "security: " << resolved.status.message() << "\n";
+    // A root that does not exist is refused rather than made piecemeal by the first write.
+    const std::optional<std::filesystem::path> root = veltrona::toolPlatformRoot("security", std::cerr);
+    if (!root)
         return 1;
-    }
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    const int status = veltrona::runSecurity(arguments, veltrona::PlatformPaths(resolved.root), std::cout, std::cerr);
+    const std::vector<std::string> arguments = veltrona::toolArguments(argc, argv);
+    const int status = veltrona::runSecurity(arguments, veltrona::PlatformPaths(*root), std::cout, std::cerr);
     std::cout.flush();
     return status;
 }

@@ -66,5 +66,24 @@ TEST(StandInSandboxTest, NothingIsCreatedOutsideTheRoot)
     EXPECT_EQ(outside, outsideBefore);
 }
 
+TEST(StandInSandboxTest, AMissingRootIsRefusedNotMade)
+{
+    const TempPlatformRoot platform;
+    const fs::path missing = platform.folder() / "no-such-root";
+    const std::map<std::string, std::string> environment = {{"VELTRONA_PLATFORM_ROOT", missing.string()}};
+    const std::vector<std::pair<std::string, std::vector<std::string>>> runs = {
+        {"launchctl", {"load", "-w", "/Library/LaunchDaemons/x.plist"}},
+        {"security", {"add-generic-password", "-a", "a", "-s", "s", "-p", "p"}},
+        {"dscl", {".", "-create", "/Users/x"}},
+    };
+    for (const auto& [tool, arguments] : runs) {
+        const ToolRun run = runProgram((builtMacToolsFolder() / tool).string(), arguments, environment,
+                                       platform.folder());
+        EXPECT_NE(run.exitStatus, 0) << tool;
+        EXPECT_NE(run.err.find("no platform root"), std::string::npos) << tool << ": " << run.err;
+        EXPECT_FALSE(fs::exists(missing)) << tool;
+    }
+}
+
 } // namespace
 } // namespace veltrona::test
