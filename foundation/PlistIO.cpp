@@ -106,6 +106,14 @@ std::optional<PlistValue> readPlistFile(const std::filesystem::path& path)
     return parsePlist(bytes);
 }
 
+std::optional<PlistValue> readPlistDictionaryFile(const std::filesystem::path& path)
+{
+    std::optional<PlistValue> root = readPlistFile(path);
+    if (!root || root->dictionary() == nullptr)
+        return std::nullopt;
+    return root;
+}
+
 std::string plistToXml(const PlistValue& value)
 {
     return xmlOf(detail::toPlistNode(value));

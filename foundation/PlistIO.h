@@ -14,6 +14,9 @@ namespace veltrona {
 // Reads an XML or binary property list. Missing, unreadable or malformed: nothing.
 std::optional<PlistValue> readPlistFile(const std::filesystem::path& path);
 
+// As readPlistFile, but a property list whose root is not a dictionary also gives nothing.
+std::optional<PlistValue> readPlistDictionaryFile(const std::filesystem::path& path);
+
 // Parses bytes holding an XML or binary property list (for example a tool's -plist output).
 std::optional<PlistValue> parsePlist(std::string_view bytes);
 

@@ -14,14 +14,6 @@ namespace veltrona {
 
 namespace {
 
-std::optional<PlistValue> readDictionary(const std::string& path)
-{
-    std::optional<PlistValue> root = readPlistFile(path);
-    if (!root || root->dictionary() == nullptr)
-        return std::nullopt;
-    return root;
-}
-
 std::string stringOrEmpty(const PlistValue* value)
 {
     const std::string* text = value ? value->string() : nullptr;
@@ -74,8 +66,8 @@ std::string typeOfJob(const PlistValue& job)
 LoadedServerSettings loadVPNSettings(const ServerFileLocations& locations)
 {
     LoadedServerSettings loaded;
-    const std::optional<PlistValue> server = readDictionary(locations.installedServerFile());
-    const std::optional<PlistValue> job = readDictionary(locations.installedJobFile());
+    const std::optional<PlistValue> server = readPlistDictionaryFile(locations.installedServerFile());
+    const std::optional<PlistValue> job = readPlistDictionaryFile(locations.installedJobFile());
 
     loaded.jobFileRead = job.has_value();
     if (job)

@@ -13,14 +13,6 @@ namespace veltrona {
 
 namespace {
 
-std::optional<PlistValue> readDictionary(const std::string& path)
-{
-    std::optional<PlistValue> root = readPlistFile(path);
-    if (!root || root->dictionary() == nullptr)
-        return std::nullopt;
-    return root;
-}
-
 // Writes the temporary copy and moves it; a failed write leaves nothing fresh to move, and moving
 // a stale copy left by an earlier run would install old settings.
 Status writeAndMove(const PlistValue& root, const std::string& temporaryCopy, std::string script,
@@ -37,7 +29,7 @@ Status writeAndMove(const PlistValue& root, const std::string& temporaryCopy, st
 Status writeServerFile(const ServerSettings& settings, const ServerFileLocations& locations,
                        CommandRunner& runner)
 {
-    std::optional<PlistValue> root = readDictionary(locations.serverTemplate());
+    std::optional<PlistValue> root = readPlistDictionaryFile(locations.serverTemplate());
     if (!root)
         return Status::failure(2, "The server template cannot be read: " + locations.serverTemplate());
 
@@ -57,7 +49,7 @@ Status writeServerFile(const ServerSettings& settings, const ServerFileLocations
 
 Status writeJobFile(const ServerSettings& settings, const ServerFileLocations& locations, CommandRunner& runner)
 {
-    std::optional<PlistValue> root = readDictionary(locations.jobTemplate());
+    std::optional<PlistValue> root = readPlistDictionaryFile(locations.jobTemplate());
     const PlistValue* arguments = root ? valueForKey(*root, "ProgramArguments") : nullptr;
     const PlistArray* list = arguments ? arguments->array() : nullptr;
     // Without a last program argument there is no place for the type: a job template like that

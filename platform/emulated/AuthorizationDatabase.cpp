@@ -29,8 +29,8 @@ std::filesystem::path AuthorizationDatabase::file() const
 
 std::optional<PlistDictionary> AuthorizationDatabase::entry(std::string_view section, std::string_view name) const
 {
-    std::optional<PlistValue> database = readPlistFile(file());
-    if (!database || !database->dictionary())
+    std::optional<PlistValue> database = readPlistDictionaryFile(file());
+    if (!database)
         return std::nullopt;
     const PlistValue* entries = database->dictionary()->find(section);
     if (!entries || !entries->dictionary())

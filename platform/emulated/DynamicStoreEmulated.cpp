@@ -38,8 +38,8 @@ std::unique_ptr<DynamicStoreConnection> DynamicStoreEmulated::create(std::string
     std::error_code ec;
     if (!std::filesystem::exists(std::filesystem::symlink_status(file, ec)))
         return std::make_unique<SnapshotConnection>(dynamicStoreKeys(readLiveNetwork(live_)));
-    std::optional<PlistValue> keys = readPlistFile(file);
-    if (!keys || !keys->dictionary())
+    std::optional<PlistValue> keys = readPlistDictionaryFile(file);
+    if (!keys)
         return nullptr;
     return std::make_unique<SnapshotConnection>(*keys->dictionary());
 }

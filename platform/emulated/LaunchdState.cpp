@@ -17,8 +17,8 @@ std::optional<PlistDictionary> readStateFile(const std::string& file)
     std::error_code ec;
     if (!std::filesystem::exists(std::filesystem::symlink_status(file, ec)))
         return PlistDictionary{};
-    std::optional<PlistValue> value = readPlistFile(file);
-    if (!value || !value->dictionary())
+    std::optional<PlistValue> value = readPlistDictionaryFile(file);
+    if (!value)
         return std::nullopt;
     return *value->dictionary();
 }

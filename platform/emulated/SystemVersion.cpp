@@ -13,8 +13,8 @@ std::filesystem::path systemVersionFile(const std::filesystem::path& platformRoo
 
 std::optional<SystemVersion> readSystemVersion(const std::filesystem::path& platformRoot)
 {
-    std::optional<PlistValue> plist = readPlistFile(systemVersionFile(platformRoot));
-    if (!plist || !plist->dictionary())
+    std::optional<PlistValue> plist = readPlistDictionaryFile(systemVersionFile(platformRoot));
+    if (!plist)
         return std::nullopt;
     const PlistValue* version = plist->dictionary()->find("ProductVersion");
     const PlistValue* build = plist->dictionary()->find("ProductBuildVersion");

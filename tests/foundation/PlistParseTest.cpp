@@ -188,5 +188,20 @@ TEST(PlistFile, unreadablePlacesGiveNothing)
     EXPECT_FALSE(readPlistFile("").has_value());
 }
 
+TEST(PlistFile, dictionaryReadRefusesOtherRoots)
+{
+    TempDir dir;
+    writeText(dir / "array.plist", "<plist version=\"1.0\"><array><string>a</string></array></plist>");
+    writeText(dir / "dict.plist", "<plist version=\"1.0\"><dict><key>a</key><integer>1</integer></dict></plist>");
+    EXPECT_TRUE(readPlistFile(dir / "array.plist").has_value());
+    EXPECT_FALSE(readPlistDictionaryFile(dir / "array.plist").has_value());
+    EXPECT_FALSE(readPlistDictionaryFile(dir / "missing.plist").has_value());
+    const std::optional<PlistValue> dict = readPlistDictionaryFile(dir / "dict.plist");
+    ASSERT_TRUE(dict && dict->dictionary());
+    const PlistValue* a = dict->dictionary()->find("a");
+    ASSERT_TRUE(a && a->integer());
+    EXPECT_EQ(*a->integer(), 1);
+}
+
 } // namespace
 } // namespace veltrona::test
