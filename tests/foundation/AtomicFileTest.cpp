@@ -1,7 +1,7 @@
 // Replacing files whole: permissions, links, and failures that must leave the old file alone.
 #include "foundation/AtomicFile.h"
 #include "foundation/PlistIO.h"
-#include "tests/foundation/FileHelpers.h"
+#include "tests/support/FileText.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,8 @@
 // Reading property lists: tool output, malformed and hostile input, and files that are not there.
 #include "foundation/PlistIO.h"
 #include "foundation/PlistNode.h"
-#include "tests/foundation/FileHelpers.h"
+#include "tests/support/FileText.h"
+#include "tests/support/ProcessRun.h"
 #include "tests/foundation/PlistSamples.h"
 #include "tests/support/TempDir.h"
 
@@ -152,7 +153,7 @@ TEST(PlistParse, decimalCommaLocaleDoesNotChangeReals)
     TempDir locales;
     if (!programAvailable("localedef"))
         GTEST_SKIP() << "localedef is not available to make a decimal-comma locale";
-    runProgram({"localedef", "-i", "de_DE", "-f", "UTF-8", (locales / "de_DE.UTF-8").string()});
+    runProgram("localedef", {"-i", "de_DE", "-f", "UTF-8", (locales / "de_DE.UTF-8").string()});
     ::setenv("LOCPATH", locales.path().c_str(), 1);
     const char* previous = std::setlocale(LC_ALL, nullptr);
     const std::string restore = previous ? previous : "C";

@@ -1,6 +1,7 @@
 // Property lists we write are read by libplist's own tool, and Mac-made files are read by us.
 #include "foundation/PlistIO.h"
-#include "tests/foundation/FileHelpers.h"
+#include "tests/support/FileText.h"
+#include "tests/support/ProcessRun.h"
 #include "tests/foundation/PlistSamples.h"
 #include "tests/support/TempDir.h"
 
@@ -26,7 +27,7 @@ TEST_F(PlistRoundTrip, writtenFileIsReadByPlistutilAndBack)
     ASSERT_TRUE(writePlistAtomically(sample, written));
 
     const auto binary = dir / "converted.bin";
-    ASSERT_EQ(runProgram({"plistutil", "-i", written.string(), "-o", binary.string()}), 0);
+    ASSERT_EQ(runProgram("plistutil", {"-i", written.string(), "-o", binary.string()}).exitStatus, 0);
     EXPECT_TRUE(readText(binary).starts_with("bplist00"));
     const std::optional<PlistValue> fromBinary = readPlistFile(binary);
     ASSERT_TRUE(fromBinary.has_value());
@@ -34,7 +35,7 @@ TEST_F(PlistRoundTrip, writtenFileIsReadByPlistutilAndBack)
 
     // libplist's tool writes the very text we wrote: our files need no tool-specific repair.
     const auto xmlAgain = dir / "again.xml";
-    ASSERT_EQ(runProgram({"plistutil", "-i", binary.string(), "-o", xmlAgain.string(), "-f", "xml"}), 0);
+    ASSERT_EQ(runProgram("plistutil", {"-i", binary.string(), "-o", xmlAgain.string(), "-f", "xml"}).exitStatus, 0);
     EXPECT_EQ(readText(xmlAgain), readText(written));
 }
 
@@ -43,7 +44,7 @@ TEST_F(PlistRoundTrip, macStyleFilesAreReadInBothFormats)
     const auto xml = dir / "mac.xml";
     writeText(xml, everyKindMacXml());
     const auto binary = dir / "mac.bin";
-    ASSERT_EQ(runProgram({"plistutil", "-i", xml.string(), "-o", binary.string(), "-f", "bin"}), 0);
+    ASSERT_EQ(runProgram("plistutil", {"-i", xml.string(), "-o", binary.string(), "-f", "bin"}).exitStatus, 0);
 
     for (const auto& file : {xml, binary}) {
         SCOPED_TRACE(file.filename().string());
@@ -70,7 +71,7 @@ TEST_F(PlistRoundTrip, everyKindSurvivesAsRootOfBothFormats)
         const auto xml = dir / (name + ".xml");
         writeText(xml, plistToXml(value));
         const auto binary = dir / (name + ".bin");
-        ASSERT_EQ(runProgram({"plistutil", "-i", xml.string(), "-o", binary.string(), "-f", "bin"}), 0);
+        ASSERT_EQ(runProgram("plistutil", {"-i", xml.string(), "-o", binary.string(), "-f", "bin"}).exitStatus, 0);
         for (const auto& file : {xml, binary}) {
             const std::optional<PlistValue> read = readPlistFile(file);
             ASSERT_TRUE(read.has_value()) << file;

@@ -2,7 +2,7 @@
 
 #include "platform/emulated/Directory.h"
 #include "platform/emulated/DirectoryAuthentication.h"
-#include "tests/platform/StandInToolRun.h"
+#include "tests/support/ProcessRun.h"
 #include "tests/support/TempPlatformRoot.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +31,7 @@ const std::string kCreationScript =
 
 class DsclScriptTest : public ::testing::Test {
 protected:
-    ToolRun shell(const std::vector<std::string>& arguments)
+    ProcessRun shell(const std::vector<std::string>& arguments)
     {
         std::map<std::string, std::string> environment = root.environment();
         environment["PATH"] = builtMacToolsFolder().string() + ":/usr/bin:/bin";

@@ -3,7 +3,7 @@
 
 #include "foundation/PlistIO.h"
 #include "platform/emulated/Directory.h"
-#include "tests/platform/StandInToolRun.h"
+#include "tests/support/ProcessRun.h"
 #include "tests/support/FileText.h"
 #include "tests/support/TempPlatformRoot.h"
 
@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 class DsclToolTest : public ::testing::Test {
 protected:
-    ToolRun dscl(const std::vector<std::string>& arguments)
+    ProcessRun dscl(const std::vector<std::string>& arguments)
     {
         return runProgram((builtMacToolsFolder() / "dscl").string(), arguments, root.environment(), root.folder());
     }
@@ -58,7 +58,7 @@ TEST_F(DsclToolTest, ReadallPlistIsByteExactAndParsesBack)
     useUsers({user({"zoe"}, {{"realname", "Zo\xC3\xAB & <Co>"}, {"uid", "402"}, {"shell", "/usr/bin/false"}}),
               user({"Bob"}, {{"realname", "VPN-User"}, {"uid", "401"}}),
               user({"_amavisd", "amavisd"}, {{"realname", "AMaViS Daemon"}, {"uid", "83"}, {"shell", "/usr/bin/false"}})});
-    ToolRun run = dscl({"-plist", ".", "readall", "/users", "RealName", "UniqueID", "UserShell"});
+    ProcessRun run = dscl({"-plist", ".", "readall", "/users", "RealName", "UniqueID", "UserShell"});
     const std::string expected =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
@@ -107,7 +107,7 @@ TEST_F(DsclToolTest, ListingsFollowTheColumnRule)
         {{".", "-list", "/Users", "UserShell"}, ""},
     };
     for (const auto& c : cases) {
-        ToolRun run = dscl(c.arguments);
+        ProcessRun run = dscl(c.arguments);
         EXPECT_EQ(run.exitStatus, 0) << c.arguments.back();
         EXPECT_EQ(run.out, c.out) << c.arguments.back();
     }
@@ -116,7 +116,7 @@ TEST_F(DsclToolTest, ListingsFollowTheColumnRule)
 TEST_F(DsclToolTest, GroupMembershipLines)
 {
     EXPECT_EQ(dscl({".", "read", "/groups/admin", "GroupMembership"}).out, "GroupMembership: root admin\n");
-    ToolRun noKey = dscl({".", "read", "/groups/nobody", "GroupMembership"});
+    ProcessRun noKey = dscl({".", "read", "/groups/nobody", "GroupMembership"});
     EXPECT_EQ(noKey.out, "No such key: GroupMembership\n");
     EXPECT_EQ(noKey.exitStatus, 0);
 
@@ -155,7 +155,7 @@ TEST_F(DsclToolTest, ErrorsAndExitStatuses)
         {{".", "-delete", "/Users/../../../etc"}, invalidName, 53},
     };
     for (const auto& c : cases) {
-        ToolRun run = dscl(c.arguments);
+        ProcessRun run = dscl(c.arguments);
         EXPECT_EQ(run.err, c.err) << c.arguments[2];
         EXPECT_EQ(run.exitStatus, c.exitStatus) << c.arguments[2];
         EXPECT_EQ(run.out, "") << c.arguments[2];
@@ -170,11 +170,11 @@ TEST_F(DsclToolTest, CommandLinesItDoesNotUnderstandAreUsageErrors)
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
              {}, {"."}, {"/Search", "-list", "/Users"}, {".", "-frobnicate", "/Users"}, {".", "-list"},
              {".", "change", "/Users/admin", "RealName", "x"}, {".", "-passwd", "/Users/admin"}}) {
-        ToolRun run = dscl(arguments);
+        ProcessRun run = dscl(arguments);
         EXPECT_EQ(run.exitStatus, 64) << testing::PrintToString(arguments);
         EXPECT_NE(run.err, "");
     }
-    ToolRun unknownType = dscl({".", "-list", "/Computers"});
+    ProcessRun unknownType = dscl({".", "-list", "/Computers"});
     EXPECT_EQ(unknownType.exitStatus, 185);
 }
 
@@ -214,17 +214,17 @@ TEST_F(DsclToolTest, ACorruptRecordFileHidesNothingElse)
 {
     const fs::path users = Directory(root.root()).recordFolder(RecordType::Users);
     std::ofstream(users / "broken.plist") << "<?xml version=\"1.0\"?><plist><dict><key>name";
-    ToolRun list = dscl({".", "-list", "/Users"});
+    ProcessRun list = dscl({".", "-list", "/Users"});
     EXPECT_EQ(list.exitStatus, 0);
     EXPECT_EQ(list.out, "_accessoryupdater\n_amavisd\n_www\nadmin\ndaemon\nnobody\nroot\n");
     EXPECT_NE(list.err.find("broken.plist"), std::string::npos);
 
-    ToolRun readall = dscl({"-plist", ".", "readall", "/users", "RealName", "UniqueID", "UserShell"});
+    ProcessRun readall = dscl({"-plist", ".", "readall", "/users", "RealName", "UniqueID", "UserShell"});
     std::optional<PlistValue> parsed = parsePlist(readall.out);
     ASSERT_TRUE(parsed && parsed->array());
     EXPECT_EQ(parsed->array()->size(), 7u);
 
-    ToolRun write = dscl({".", "-create", "/Users/broken", "RealName", "x"});
+    ProcessRun write = dscl({".", "-create", "/Users/broken", "RealName", "x"});
     EXPECT_EQ(write.err, "<dscl_cmd> DS Error: -14065 (eDSCorruptRecEntryData)\n");
     EXPECT_EQ(write.exitStatus, 241);
     EXPECT_EQ(dscl({".", "-create", "/Users/carl", "RealName", "Carl"}).exitStatus, 0);

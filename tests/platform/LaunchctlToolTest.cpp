@@ -2,8 +2,8 @@
 
 #include "foundation/PlistIO.h"
 #include "platform/emulated/LaunchdState.h"
-#include "tests/platform/StandInToolRun.h"
 #include "tests/support/FileText.h"
+#include "tests/support/ProcessRun.h"
 #include "tests/support/TempPlatformRoot.h"
 
 #include <gtest/gtest.h>
@@ -20,12 +20,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* kJob = "/Library/LaunchDaemons/com.brantholm.vpn.plist";
 constexpr const char* kProbe = "(test `launchctl list | grep com.brantholm.vpn | awk '{print $3}'`) && echo YES";
-
-void writeText(const fs::path& path, const std::string& text)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 std::string jobPlist(const std::string& label)
 {
@@ -47,7 +41,7 @@ protected:
     fs::path work() const { return platform_.folder() / "work"; }
 
     // The copy the root holds, as scripts find it through PATH.
-    ToolRun launchctl(const std::vector<std::string>& arguments) const
+    ProcessRun launchctl(const std::vector<std::string>& arguments) const
     {
         return runProgram((root() / "bin/launchctl").string(), arguments, platform_.environment(), work());
     }
@@ -101,7 +95,7 @@ TEST_F(LaunchctlToolTest, LoadAndUnloadWalkThroughTheRealMessagesAndOverrides)
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.arguments.back());
-        const ToolRun run = launchctl(step.arguments);
+        const ProcessRun run = launchctl(step.arguments);
         EXPECT_EQ(run.exitStatus, 0);
         EXPECT_EQ(run.err, step.err);
         if (step.arguments[0] != "list") {
@@ -129,7 +123,7 @@ TEST_F(LaunchctlToolTest, CorruptStateIsReportedAndLeftAsItWas)
     ASSERT_EQ(launchctl({"load", "-w", kJob}).err, "");
     const fs::path disabled = root() / "var/db/com.apple.xpc.launchd/disabled.plist";
     writeText(disabled, "garbage");
-    const ToolRun unload = launchctl({"unload", "-w", kJob});
+    const ProcessRun unload = launchctl({"unload", "-w", kJob});
     EXPECT_EQ(unload.exitStatus, 0);
     EXPECT_EQ(unload.err, "/var/db/com.apple.xpc.launchd/disabled.plist: Invalid property list\n");
     EXPECT_EQ(readText(disabled), "garbage");
@@ -137,7 +131,7 @@ TEST_F(LaunchctlToolTest, CorruptStateIsReportedAndLeftAsItWas)
 
     const fs::path loaded = root() / "var/db/com.apple.xpc.launchd/loaded.plist";
     writeText(loaded, "<plist><array/>");
-    const ToolRun list = launchctl({"list"});
+    const ProcessRun list = launchctl({"list"});
     EXPECT_NE(list.exitStatus, 0);
     EXPECT_EQ(list.out, "");
     EXPECT_EQ(list.err, "/var/db/com.apple.xpc.launchd/loaded.plist: Invalid property list\n");
@@ -149,7 +143,7 @@ TEST_F(LaunchctlToolTest, UsageErrorsExitNonZero)
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
              {}, {"load"}, {"load", "-w"}, {"load", "-w", "--"}, {"load", "-x", kJob}, {"load", "-w:", kJob},
              {"unload", "-F", kJob}, {"unload", "-wF", kJob}, {"start"}, {"list", "extra"}}) {
-        const ToolRun run = launchctl(arguments);
+        const ProcessRun run = launchctl(arguments);
         EXPECT_EQ(run.exitStatus, 64);
         EXPECT_FALSE(run.err.empty());
     }
@@ -162,7 +156,7 @@ TEST_F(LaunchctlToolTest, OptionsMayBeClusteredAndEndWithDoubleDash)
     EXPECT_EQ(disabledFlag("com.brantholm.vpn"), false);
     EXPECT_EQ(launchctl({"list"}).out, "PID\tStatus\tLabel\n-\t0\tcom.brantholm.vpn\n");
     // After "--" a word starting with a dash is a path, not an option.
-    const ToolRun run = launchctl({"unload", "--", "-w"});
+    const ProcessRun run = launchctl({"unload", "--", "-w"});
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.err, "-w: No such file or directory\n");
     EXPECT_EQ(disabledFlag("com.brantholm.vpn"), false);
@@ -190,13 +184,13 @@ TEST_F(LaunchctlToolTest, DeInstallationScriptUnloadsTheJobOnce)
                                r + "/bin/launchctl unload -w " + r + "/Library/LaunchDaemons/com.brantholm.$i.plist\n\nrm " + r +
                                "/Library/LaunchDaemons/com.brantholm.$i.plist\n\ndone\n\nrm -r " + r + "/usr/local/quillfen/vpn";
     ASSERT_EQ(launchctl({"load", "-w", kJob}).err, "");
-    const ToolRun first = runProgram("/bin/sh", {"-c", script}, platform_.environment(), work());
+    const ProcessRun first = runProgram("/bin/sh", {"-c", script}, platform_.environment(), work());
     EXPECT_EQ(first.out, "");
     EXPECT_EQ(launchctl({"list"}).out, "PID\tStatus\tLabel\n");
     EXPECT_EQ(disabledFlag("com.brantholm.vpn"), true);
     EXPECT_FALSE(fs::exists(root() / "Library/LaunchDaemons/com.brantholm.vpn.plist"));
     // A second run finds nothing to unload, so launchctl is not asked to: only rm complains.
-    const ToolRun second = runProgram("/bin/sh", {"-c", script}, platform_.environment(), work());
+    const ProcessRun second = runProgram("/bin/sh", {"-c", script}, platform_.environment(), work());
     std::istringstream complaints(second.err);
     int lines = 0;
     for (std::string line; std::getline(complaints, line); ++lines)

@@ -5,7 +5,7 @@
 #include "platform/emulated/DirectoryAuthentication.h"
 #include "platform/emulated/ProcessInfoEmulated.h"
 #include "platform/emulated/SystemVersion.h"
-#include "tests/platform/StandInToolRun.h"
+#include "tests/support/ProcessRun.h"
 #include "tests/support/TempPlatformRoot.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Runs veltrona-platform with the password fed through standard input by a shell.
-ToolRun platformTool(const fs::path& work, const std::vector<std::string>& arguments, const std::string& input)
+ProcessRun platformTool(const fs::path& work, const std::vector<std::string>& arguments, const std::string& input)
 {
     std::vector<std::string> shellArguments{"-c", "printf '%s' \"$0\" | \"$@\"", input, builtPlatformTool().string()};
     shellArguments.insert(shellArguments.end(), arguments.begin(), arguments.end());
@@ -31,7 +31,7 @@ ToolRun platformTool(const fs::path& work, const std::vector<std::string>& argum
 TEST(PlatformInitTest, MakesACompleteRoot)
 {
     TempDir dir;
-    ToolRun run = platformTool(dir.path(),
+    ProcessRun run = platformTool(dir.path(),
                                {"init", "mac", "--admin", "jo", "--full-name", "Jo Smith", "--os-version", "10.11.4",
                                 "--build", "15E65"},
                                "pass word\n");
@@ -108,7 +108,7 @@ TEST(PlatformInitTest, RefusesBadRequestsAndLeavesThingsAsTheyWere)
         {{"frobnicate"}, "", 64, "unknown command"},
     };
     for (const auto& c : cases) {
-        ToolRun run = platformTool(dir.path(), c.arguments, c.input);
+        ProcessRun run = platformTool(dir.path(), c.arguments, c.input);
         EXPECT_EQ(run.exitStatus, c.exitStatus) << testing::PrintToString(c.arguments);
         EXPECT_NE(run.err.find(c.errorPart), std::string::npos) << run.err;
     }
@@ -123,7 +123,7 @@ TEST(PlatformInitTest, ToolsAreCopiedAgainIntoAnExistingRoot)
 {
     TempPlatformRoot root;
     EXPECT_FALSE(fs::exists(root.root() / "usr/bin/dscl"));
-    ToolRun run = platformTool(root.folder(), {"tools", root.root().string()}, "");
+    ProcessRun run = platformTool(root.folder(), {"tools", root.root().string()}, "");
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(fs::file_size(root.root() / "usr/bin/dscl"), fs::file_size(builtMacToolsFolder() / "dscl"));
     EXPECT_EQ(fs::file_size(root.root() / "usr/bin/sudo"), fs::file_size(builtMacToolsFolder() / "sudo"));

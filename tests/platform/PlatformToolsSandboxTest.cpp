@@ -1,6 +1,6 @@
 // dscl, sudo and veltrona-platform write only inside the platform root they are given.
 
-#include "tests/platform/StandInToolRun.h"
+#include "tests/support/ProcessRun.h"
 #include "tests/support/TempPlatformRoot.h"
 
 #include <gtest/gtest.h>
@@ -61,7 +61,7 @@ TEST(PlatformToolsSandboxTest, NothingLandsOutsideTheRoot)
     for (const auto& [tool, arguments] : runs)
         runProgram(tool, arguments, environment, work);
     // Without a root handed down, the default root under HOME does not exist: nothing happens.
-    ToolRun lost = runProgram(dscl, {".", "-create", "/Users/lost"}, withoutRoot, work);
+    ProcessRun lost = runProgram(dscl, {".", "-create", "/Users/lost"}, withoutRoot, work);
     EXPECT_EQ(lost.exitStatus, 1);
     EXPECT_NE(lost.err.find("no platform root"), std::string::npos);
 

@@ -1,7 +1,7 @@
 // The stand-in security tool run as a child process on a temporary platform root.
 
 #include "platform/emulated/KeychainFile.h"
-#include "tests/platform/StandInToolRun.h"
+#include "tests/support/ProcessRun.h"
 #include "tests/support/FileText.h"
 #include "tests/support/TempPlatformRoot.h"
 
@@ -28,13 +28,13 @@ protected:
     fs::path work() const { return platform_.folder() / "work"; }
     fs::path systemKeychain() const { return platform_.root() / "Library/Keychains/System.keychain"; }
 
-    ToolRun security(const std::vector<std::string>& arguments) const
+    ProcessRun security(const std::vector<std::string>& arguments) const
     {
         return runProgram((platform_.root() / "usr/bin/security").string(), arguments, platform_.environment(), work());
     }
 
     // A command text run as the runner runs it: /bin/sh -c, the root's tools first on PATH.
-    ToolRun shell(const std::string& script) const
+    ProcessRun shell(const std::string& script) const
     {
         std::map<std::string, std::string> environment = platform_.environment();
         const char* path = std::getenv("PATH");
@@ -43,7 +43,7 @@ protected:
         return runProgram("/bin/sh", {"-c", script}, environment, work());
     }
 
-    ToolRun addRacoon(const std::string& secret, const std::string& keychain = kSystem) const
+    ProcessRun addRacoon(const std::string& secret, const std::string& keychain = kSystem) const
     {
         return security({"add-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon",
                          "-T", "/usr/sbin/racoon", "-p", secret, keychain});
@@ -54,19 +54,19 @@ protected:
 
 TEST_F(SecurityToolTest, AddFindDeleteAsTheProgramRunsThem)
 {
-    const ToolRun added = addRacoon("s3cret");
+    const ProcessRun added = addRacoon("s3cret");
     EXPECT_EQ(added.exitStatus, 0);
     EXPECT_EQ(added.out + added.err, "");
     struct stat info {};
     ASSERT_EQ(::stat(systemKeychain().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
-    const ToolRun again = addRacoon("other");
+    const ProcessRun again = addRacoon("other");
     EXPECT_EQ(again.exitStatus, 45);
     EXPECT_EQ(again.err, "security: SecKeychainItemCreateFromContent (/Library/Keychains/System.keychain): "
                          "The specified item already exists in the keychain.\n");
 
-    const ToolRun found = security({"find-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", "-w", kSystem});
+    const ProcessRun found = security({"find-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", "-w", kSystem});
     EXPECT_EQ(found.exitStatus, 0);
     EXPECT_EQ(found.out, "s3cret\n");
 
@@ -75,7 +75,7 @@ TEST_F(SecurityToolTest, AddFindDeleteAsTheProgramRunsThem)
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].access, std::vector<std::string>{"/usr/sbin/racoon"});
 
-    const ToolRun deleted = security({"delete-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", kSystem});
+    const ProcessRun deleted = security({"delete-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", kSystem});
     EXPECT_EQ(deleted.exitStatus, 0);
     EXPECT_EQ(deleted.out.rfind("keychain: \"/Library/Keychains/System.keychain\"\nversion: 512\nclass: \"genp\"\nattributes:\n", 0), 0u)
         << deleted.out;
@@ -83,11 +83,11 @@ TEST_F(SecurityToolTest, AddFindDeleteAsTheProgramRunsThem)
     EXPECT_NE(deleted.out.find("\n    \"svce\"<blob>=\"com.apple.net.racoon\"\n"), std::string::npos);
     EXPECT_EQ(deleted.err, "password has been deleted.\n");
 
-    const ToolRun missing = security({"delete-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", kSystem});
+    const ProcessRun missing = security({"delete-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", kSystem});
     EXPECT_EQ(missing.exitStatus, 44);
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(missing.err, kNotFound);
-    const ToolRun notFound = security({"find-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", "-w", kSystem});
+    const ProcessRun notFound = security({"find-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", "-w", kSystem});
     EXPECT_EQ(notFound.exitStatus, 44);
     EXPECT_EQ(notFound.err, kNotFound);
 }
@@ -101,7 +101,7 @@ TEST_F(SecurityToolTest, TheSharedSecretCommandsThroughSudo)
     EXPECT_EQ(shell(remove).err, kNotFound);
     EXPECT_EQ(shell(add).exitStatus, 0);
     EXPECT_EQ(security({"find-generic-password", "-a", "com.apple.ppp.L2TP", "-w", kSystem}).out, "Secret42\n");
-    const ToolRun removed = shell(remove);
+    const ProcessRun removed = shell(remove);
     EXPECT_EQ(removed.exitStatus, 0);
     EXPECT_EQ(removed.err, "password has been deleted.\n");
     KeychainItems items;
@@ -123,10 +123,10 @@ TEST_F(SecurityToolTest, CorruptKeychainIsReportedAndNeverOverwritten)
     const std::string corrupt = "<plist><dict><key>Items</key><array><dict><key>class</key></dict>";
     std::ofstream(systemKeychain()) << corrupt;
     const std::string invalid = "The specified keychain is not a valid keychain file.\n";
-    const ToolRun add = addRacoon("x");
+    const ProcessRun add = addRacoon("x");
     EXPECT_EQ(add.exitStatus, 49);
     EXPECT_EQ(add.err, "security: SecKeychainItemCreateFromContent (/Library/Keychains/System.keychain): " + invalid);
-    const ToolRun find = security({"find-generic-password", "-a", "com.apple.ppp.L2TP", "-w", kSystem});
+    const ProcessRun find = security({"find-generic-password", "-a", "com.apple.ppp.L2TP", "-w", kSystem});
     EXPECT_EQ(find.exitStatus, 49);
     EXPECT_EQ(find.err, "security: SecKeychainSearchCopyNext: " + invalid);
     EXPECT_EQ(security({"delete-generic-password", "-a", "com.apple.ppp.L2TP", kSystem}).exitStatus, 49);
@@ -135,7 +135,7 @@ TEST_F(SecurityToolTest, CorruptKeychainIsReportedAndNeverOverwritten)
 
 TEST_F(SecurityToolTest, RefusedPathsAndUsageErrors)
 {
-    const ToolRun escape = addRacoon("x", "/Library/../../escape.keychain");
+    const ProcessRun escape = addRacoon("x", "/Library/../../escape.keychain");
     EXPECT_EQ(escape.exitStatus, 50);
     EXPECT_EQ(escape.err, "security: SecKeychainItemCreateFromContent (/Library/../../escape.keychain): "
                           "The specified keychain could not be found.\n");
@@ -154,7 +154,7 @@ TEST_F(SecurityToolTest, RefusedPathsAndUsageErrors)
 TEST_F(SecurityToolTest, FindSearchesTheNamedKeychainsInOrder)
 {
     ASSERT_EQ(addRacoon("second", "/Library/Keychains/Other.keychain").exitStatus, 0);
-    const ToolRun found = security({"find-generic-password", "-a", "com.apple.ppp.L2TP", "-g", kSystem,
+    const ProcessRun found = security({"find-generic-password", "-a", "com.apple.ppp.L2TP", "-g", kSystem,
                                     "/Library/Keychains/Other.keychain"});
     EXPECT_EQ(found.exitStatus, 0);
     EXPECT_EQ(found.out.rfind("keychain: \"/Library/Keychains/Other.keychain\"\n", 0), 0u);

@@ -1,6 +1,6 @@
 // The stand-in tools touch nothing outside the platform root, whatever platform path they are given.
 
-#include "tests/platform/StandInToolRun.h"
+#include "tests/support/ProcessRun.h"
 #include "tests/support/TempPlatformRoot.h"
 
 #include <gtest/gtest.h>
@@ -77,7 +77,7 @@ TEST(StandInSandboxTest, AMissingRootIsRefusedNotMade)
         {"dscl", {".", "-create", "/Users/x"}},
     };
     for (const auto& [tool, arguments] : runs) {
-        const ToolRun run = runProgram((builtMacToolsFolder() / tool).string(), arguments, environment,
+        const ProcessRun run = runProgram((builtMacToolsFolder() / tool).string(), arguments, environment,
                                        platform.folder());
         EXPECT_NE(run.exitStatus, 0) << tool;
         EXPECT_NE(run.err.find("no platform root"), std::string::npos) << tool << ": " << run.err;

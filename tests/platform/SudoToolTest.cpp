@@ -1,7 +1,7 @@
 // The sudo stand-in runs its command unchanged and refuses what it does not know.
 
 #include "platform/tools/sudoArguments.h"
-#include "tests/platform/StandInToolRun.h"
+#include "tests/support/ProcessRun.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TempPlatformRoot.h"
 
@@ -10,7 +10,7 @@
 namespace veltrona::test {
 namespace {
 
-ToolRun sudo(const std::vector<std::string>& arguments)
+ProcessRun sudo(const std::vector<std::string>& arguments)
 {
     TempDir work;
     return runProgram((builtMacToolsFolder() / "sudo").string(), arguments, {{"PATH", "/usr/bin:/bin"}}, work.path());
@@ -44,20 +44,20 @@ TEST(SudoToolTest, OptionsItAcceptsAndRefuses)
 
 TEST(SudoToolTest, RunsTheCommandWithItsArgumentsUnchanged)
 {
-    ToolRun run = sudo({"-n", "printf", "[%s]", "two words", "it's", "$HOME", "*", ""});
+    ProcessRun run = sudo({"-n", "printf", "[%s]", "two words", "it's", "$HOME", "*", ""});
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.out, "[two words][it's][$HOME][*][]");
 
-    ToolRun status = sudo({"sh", "-c", "exit 7"});
+    ProcessRun status = sudo({"sh", "-c", "exit 7"});
     EXPECT_EQ(status.exitStatus, 7) << "the command's own exit status comes back";
 }
 
 TEST(SudoToolTest, FailuresAreReportedWithStatusOne)
 {
-    ToolRun unknownOption = sudo({"-x", "true"});
+    ProcessRun unknownOption = sudo({"-x", "true"});
     EXPECT_EQ(unknownOption.exitStatus, 1);
     EXPECT_EQ(unknownOption.err.rfind("sudo: illegal option -- x\nusage: sudo", 0), 0u);
-    ToolRun missing = sudo({"no-such-command-here"});
+    ProcessRun missing = sudo({"no-such-command-here"});
     EXPECT_EQ(missing.exitStatus, 1);
     EXPECT_EQ(missing.err, "sudo: no-such-command-here: command not found\n");
 }

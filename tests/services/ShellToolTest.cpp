@@ -2,7 +2,7 @@
 #include "platform/PlatformRoot.h"
 #include "platform/emulated/AuthorizationServicesEmulated.h"
 #include "services/TaskWrapper.h"
-#include "tests/support/FileText.h"
+#include "tests/support/ProcessRun.h"
 #include "tests/support/RecordingLog.h"
 #include "tests/support/TempPlatformRoot.h"
 
@@ -13,8 +13,6 @@
 #include <optional>
 #include <fcntl.h>
 #include <fstream>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -31,44 +29,11 @@ std::filesystem::path resourceDirectory()
     return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Resources";
 }
 
-struct ToolRun {
-    int exitStatus = -1;
-    std::string out;
-    std::string err;
-};
-
 // Runs shellTool with the given bytes on its input, in `workingDirectory`.
-ToolRun runShellTool(const std::string& input, std::vector<std::string> arguments,
-                     const std::filesystem::path& workingDirectory, const std::filesystem::path& scratch)
+ProcessRun runShellTool(const std::string& input, std::vector<std::string> arguments,
+                        const std::filesystem::path& workingDirectory)
 {
-    int in[2];
-    if (::pipe2(in, O_CLOEXEC) != 0)
-        return {};
-    if (::write(in[1], input.data(), input.size()) != static_cast<ssize_t>(input.size()))
-        return {};
-    ::close(in[1]);
-    const std::string outFile = (scratch / "tool.out").string();
-    const std::string errFile = (scratch / "tool.err").string();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
-    const std::string tool = (resourceDirectory() / "shellTool").string();
-    std::vector<char*> argv{const_cast<char*>(tool.c_str())};
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    const int spawned = ::posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(in[0]);
-    if (spawned != 0)
-        return {};
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(outFile), readText(errFile)};
+    return runProgram((resourceDirectory() / "shellTool").string(), arguments, {}, workingDirectory, input);
 }
 
 std::string asText(const AuthorizationExternalForm& form)
@@ -99,9 +64,9 @@ protected:
         return form;
     }
 
-    ToolRun run(const std::string& input, std::vector<std::string> arguments)
+    ProcessRun run(const std::string& input, std::vector<std::string> arguments)
     {
-        return runShellTool(input, std::move(arguments), work, platform.folder());
+        return runShellTool(input, std::move(arguments), work);
     }
 
     TempPlatformRoot platform;
@@ -156,18 +121,18 @@ TEST_F(ShellToolTest, RunsNothingWithoutALiveAuthorizationHoldingTheRight)
         {"authorization of an ended process", stale},
     };
     for (const Case& c : cases) {
-        const ToolRun result = run(c.input, {"/bin/sh", "-c", "touch ran; echo ran"});
+        const ProcessRun result = run(c.input, {"/bin/sh", "-c", "touch ran; echo ran"});
         EXPECT_NE(result.exitStatus, 0) << c.name;
         EXPECT_EQ(result.out, "") << c.name;
         EXPECT_EQ(result.err.rfind("shellTool: ", 0), 0u) << c.name << ": " << result.err;
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << c.name << ": " << result.err;
         EXPECT_FALSE(std::filesystem::exists(work / "ran")) << c.name;
     }
-    const ToolRun noCommand = run(live, {});
+    const ProcessRun noCommand = run(live, {});
     EXPECT_NE(noCommand.exitStatus, 0);
     EXPECT_EQ(std::count(noCommand.err.begin(), noCommand.err.end(), '\n'), 1) << noCommand.err;
 
-    const ToolRun granted = run(live, {"/bin/sh", "-c", "touch ran; echo ran"});
+    const ProcessRun granted = run(live, {"/bin/sh", "-c", "touch ran; echo ran"});
     EXPECT_EQ(granted.exitStatus, 0) << granted.err;
     EXPECT_EQ(granted.out, "ran\n");
     EXPECT_TRUE(std::filesystem::exists(work / "ran")) << "the same command runs once authorized";
@@ -180,7 +145,7 @@ TEST_F(ShellToolTest, ArgumentsArriveUnchangedInTheUnchangedWorkingDirectory)
     const std::vector<std::string> words = {"a b  c", "it's \"quoted\"", "$HOME `id` $(id) ; rm -rf x", "", "line\nbreak", "Zoë"};
     std::vector<std::string> arguments = {"/bin/sh", "-c", "pwd -P; for w; do printf '<%s>\\n' \"$w\"; done", ""};
     arguments.insert(arguments.end(), words.begin(), words.end());
-    const ToolRun result = run(form, arguments);
+    const ProcessRun result = run(form, arguments);
     std::string expected = std::filesystem::canonical(work).string() + "\n";
     for (const std::string& word : words)
         expected += "<" + word + ">\n";
@@ -206,9 +171,9 @@ TEST_F(ShellToolTest, PlatformProgramsComeFromTheRoot)
 
     EXPECT_EQ(run(form, {"/usr/sbin/veltrona-hello"}).out, expected) << "a platform path that the root holds";
     EXPECT_EQ(run(form, {"/bin/sh", "-c", "veltrona-hello"}).out, expected) << "found through PATH";
-    const ToolRun path = run(form, {"/bin/sh", "-c", "printf %s \"$PATH\""});
+    const ProcessRun path = run(form, {"/bin/sh", "-c", "printf %s \"$PATH\""});
     EXPECT_EQ(path.out.rfind((root / "bin").string() + ":" + (root / "usr/bin").string() + ":", 0), 0u) << path.out;
-    const ToolRun missing = run(form, {"/usr/sbin/not-there"});
+    const ProcessRun missing = run(form, {"/usr/sbin/not-there"});
     EXPECT_EQ(missing.exitStatus, 127);
     EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;
 }

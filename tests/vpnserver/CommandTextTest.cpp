@@ -1,7 +1,7 @@
 // Every command the server files and the server control hand to the runner, compared whole.
 
 #include "tests/support/RecordingRunner.h"
-#include "tests/vpnserver/ShellRunner.h"
+#include "tests/support/ShellRunner.h"
 #include "vpnserver/MoveScripts.h"
 #include "vpnserver/ServerControl.h"
 #include "platform/ShellWord.h"

@@ -2,7 +2,7 @@
 // with the command texts run by a real shell.
 
 #include "tests/vpnserver/ServerFixture.h"
-#include "tests/vpnserver/ShellRunner.h"
+#include "tests/support/ShellRunner.h"
 #include "vpnserver/ServerControl.h"
 #include "vpnserver/ServerFileReader.h"
 #include "vpnserver/ServerFileWriter.h"

@@ -1,8 +1,11 @@
-#include "tests/platform/StandInToolRun.h"
+#include "tests/support/ProcessRun.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <poll.h>
+#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,9 +13,9 @@ extern char** environ;
 
 namespace veltrona::test {
 
-ToolRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                   const std::map<std::string, std::string>& environment,
-                   const std::filesystem::path& workingDirectory)
+ProcessRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::map<std::string, std::string>& environment,
+                      const std::filesystem::path& workingDirectory, const std::string& input)
 {
     std::map<std::string, std::string> merged;
     for (char** entry = environ; *entry; ++entry) {
@@ -41,24 +44,27 @@ ToolRun runProgram(const std::string& program, const std::vector<std::string>& a
         argv.push_back(word.data());
     argv.push_back(nullptr);
 
+    int inPipe[2];
     int outPipe[2];
     int errPipe[2];
-    ToolRun run;
-    if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0)
+    ProcessRun run;
+    if (::pipe2(inPipe, O_CLOEXEC) != 0 || ::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0)
         return run;
+    // Written whole before the child starts, so the child never waits on a half-fed pipe.
+    if (::write(inPipe[1], input.data(), input.size()) != static_cast<ssize_t>(input.size()))
+        return run;
+    ::close(inPipe[1]);
     const pid_t child = ::fork();
     if (child == 0) {
+        ::dup2(inPipe[0], 0);
         ::dup2(outPipe[1], 1);
         ::dup2(errPipe[1], 2);
-        ::close(outPipe[0]);
-        ::close(errPipe[0]);
-        ::close(outPipe[1]);
-        ::close(errPipe[1]);
-        if (::chdir(workingDirectory.c_str()) != 0)
+        if (!workingDirectory.empty() && ::chdir(workingDirectory.c_str()) != 0)
             ::_exit(126);
-        ::execve(program.c_str(), argv.data(), envp.data());
+        ::execvpe(program.c_str(), argv.data(), envp.data());
         ::_exit(127);
     }
+    ::close(inPipe[0]);
     ::close(outPipe[1]);
     ::close(errPipe[1]);
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
@@ -85,6 +91,17 @@ ToolRun runProgram(const std::string& program, const std::vector<std::string>& a
     ::waitpid(child, &status, 0);
     run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return run;
+}
+
+bool programAvailable(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path ? path : "");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        if (!folder.empty() && ::access((std::filesystem::path(folder) / name).c_str(), X_OK) == 0)
+            return true;
+    }
+    return false;
 }
 
 } // namespace veltrona::test
