@@ -9,11 +9,8 @@
 #include "app/UserDefaults.h"
 #include "app/WindowController.h"
 #include "app/WindowSnapshot.h"
+#include "platform/PlatformBackend.h"
 #include "platform/PlatformRoot.h"
-#include "platform/emulated/AuthorizationServicesEmulated.h"
-#include "platform/emulated/KeychainServicesEmulated.h"
-#include "platform/emulated/ProcessInfoEmulated.h"
-#include "platform/emulated/SystemLogStderr.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -131,16 +128,13 @@ int runApplication(int argc, char** argv)
     ::setenv(kPlatformRootVariable, root->c_str(), 1);
 
     const PlatformPaths paths(*root);
-    ProcessInfoEmulated processInfo(paths);
-    AuthorizationServicesEmulated authorization(paths);
-    KeychainServicesEmulated keychain(paths, processInfo.userName());
-    SystemLogStderr log(processInfo.processName());
+    const PlatformBackend platform = makePlatformBackend(paths);
     Interaction interaction;
-    UserDefaults defaults(userDefaultsFile(paths, processInfo.homeDirectory(),
+    UserDefaults defaults(userDefaultsFile(paths, platform.processInfo->homeDirectory(),
                                            infoString("CFBundleIdentifier").toStdString()));
 
     std::unique_ptr<WindowController> controller = startApplication(AppServices{
-        paths, processInfo, authorization, keychain, log, defaults, interaction,
+        paths, *platform.processInfo, *platform.authorization, *platform.keychain, *platform.log, defaults, interaction,
         (QCoreApplication::applicationDirPath() + QStringLiteral("/Resources")).toStdString(), nullptr});
     if (!controller)
         return 1;

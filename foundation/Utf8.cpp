@@ -1,4 +1,4 @@
-#include "services/Utf8.h"
+#include "foundation/Utf8.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "services/Keychain.h"
 
-#include "services/Utf8.h"
+#include "foundation/Utf8.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // A run: start shellTool with the external form on its standard input, collect what it prints
 // while it runs, and reap it.
 #include "services/TaskWrapper.h"
-#include "services/Utf8.h"
+#include "foundation/Utf8.h"
 
 #include <cerrno>
 #include <chrono>

@@ -1,9 +1,9 @@
 // shellTool: the privileged helper. Reads a 32-byte authorization external form from standard
 // input and, only when it names a live authorization holding the program's right, executes its
 // arguments (the program first) with the platform's tools first on PATH.
+#include "platform/PlatformBackend.h"
 #include "platform/PlatformPaths.h"
 #include "platform/PlatformRoot.h"
-#include "platform/emulated/AuthorizationLiveForms.h"
 #include "services/TaskWrapper.h"
 
 #include <cerrno>
@@ -79,18 +79,10 @@ int main(int argc, char** argv)
     if (!resolved.status)
         return refuse(resolved.status.message());
     const PlatformPaths paths(resolved.root);
-    // The live forms are asked directly rather than through the whole emulated Authorization
-    // Services: that keeps password hashing and random numbers, most of libcrypto, out of a tool
-    // that every privileged command starts.
-    switch (AuthorizationLiveForms(paths.root()).check(form, kAdminRightName)) {
-    case AuthorizationLiveForms::Check::Valid:
-        break;
-    case AuthorizationLiveForms::Check::LacksRight:
-        return refuse("not authorized (" + std::to_string(errAuthorizationDenied) + ")");
-    case AuthorizationLiveForms::Check::Unknown:
-    case AuthorizationLiveForms::Check::Stale:
-        return refuse("not authorized (" + std::to_string(errAuthorizationInvalidRef) + ")");
-    }
+    // Asked without the rest of Authorization Services, which would bring password hashing and
+    // random numbers, most of libcrypto, into a tool that every privileged command starts.
+    if (const OSStatus status = checkExternalForm(paths, form, kAdminRightName); status != errAuthorizationSuccess)
+        return refuse("not authorized (" + std::to_string(status) + ")");
 
     putPlatformFirstOnPath(resolved.root);
     const std::string program = hostProgramPath(paths, argv[1]);

@@ -2,7 +2,7 @@
 // The shared secret between the window's text and the server file's `SharedSecret` value.
 
 #include "foundation/PlistValue.h"
-#include "services/Utf8.h" // isValidUtf8, for what is read back
+#include "foundation/Utf8.h" // isValidUtf8, for what is read back
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,7 @@
 #include "platform/emulated/AuthorizationServicesEmulated.h"
 
 #include "foundation/PlistStrings.h"
+#include "platform/PlatformBackend.h"
 #include "platform/emulated/AuthorizationDatabase.h"
 #include "platform/emulated/AuthorizationLiveForms.h"
 #include "platform/emulated/Directory.h"
@@ -230,13 +231,7 @@ OSStatus AuthorizationServicesEmulated::free(AuthorizationRef authorization, Aut
 OSStatus AuthorizationServicesEmulated::checkExternalForm(const AuthorizationExternalForm& externalForm,
                                                           std::string_view rightName)
 {
-    switch (AuthorizationLiveForms(paths_.root()).check(externalForm, rightName)) {
-    case AuthorizationLiveForms::Check::Valid: return errAuthorizationSuccess;
-    case AuthorizationLiveForms::Check::LacksRight: return errAuthorizationDenied;
-    case AuthorizationLiveForms::Check::Unknown:
-    case AuthorizationLiveForms::Check::Stale: break;
-    }
-    return errAuthorizationInvalidRef;
+    return veltrona::checkExternalForm(paths_, externalForm, rightName);
 }
 
 } // namespace veltrona

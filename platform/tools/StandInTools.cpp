@@ -13,11 +13,12 @@ struct StandInTool {
     const char* place;
 };
 
-constexpr std::array<StandInTool, 4> kStandInTools{{
+constexpr std::array<StandInTool, 5> kStandInTools{{
     {"launchctl", "bin/launchctl"},
     {"dscl", "usr/bin/dscl"},
     {"security", "usr/bin/security"},
     {"sudo", "usr/bin/sudo"},
+    {"chown", "usr/sbin/chown"},
 }};
 
 } // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// Copying the built stand-in tools (launchctl, dscl, security, sudo) into a platform root.
+// Copying the built stand-in tools (launchctl, dscl, security, sudo, chown) into a platform root.
 
 #include "foundation/Status.h"
 
@@ -15,7 +15,7 @@ namespace veltrona {
 std::filesystem::path defaultStandInToolsFolder();
 
 // Copies each tool found in `toolsFolder` to its place in the root (bin/launchctl,
-// usr/bin/dscl, usr/bin/security, usr/bin/sudo), replacing older copies atomically. A tool not
+// usr/bin/dscl, usr/bin/security, usr/bin/sudo, usr/sbin/chown), replacing older copies atomically. A tool not
 // built yet is skipped with a line in `notes`.
 Status installStandInTools(const std::filesystem::path& root, const std::filesystem::path& toolsFolder,
                            std::vector<std::string>& notes);

@@ -1,0 +1,71 @@
+# Fails when a source file includes from a layer it may not depend on, or when UI-free code
+# includes Qt. Run by CTest: cmake -DSOURCE_DIR=<top> -P CheckLayers.cmake
+#
+# Each folder may include its own files and those of the folders listed for it; a folder not
+# listed (tests/, bench/) may include anything.
+set(layer_platform           "foundation")
+set(layer_platform/emulated  "platform;foundation")
+set(layer_platform/tools     "platform/emulated;platform;foundation")
+set(layer_services           "platform;foundation")
+set(ui_free_subsystem        "services;platform;foundation")
+set(layer_vpnserver          "${ui_free_subsystem}")
+set(layer_accounts           "${ui_free_subsystem}")
+set(layer_network            "${ui_free_subsystem}")
+set(layer_profiles           "${ui_free_subsystem}")
+set(layer_foundation         "")
+set(layer_cli                "vpnserver;accounts;network;profiles;${ui_free_subsystem}")
+set(layer_app                "${layer_cli}")
+set(qt_allowed               "app")
+
+cmake_minimum_required(VERSION 3.25)
+
+if(NOT SOURCE_DIR)
+    message(FATAL_ERROR "CheckLayers: SOURCE_DIR is not set")
+endif()
+
+# The folder an included or including path belongs to: the nested platform folders count on
+# their own, every other file by its top folder.
+function(layer_of path out)
+    if(path MATCHES "^platform/(emulated|tools)/")
+        set(${out} "platform/${CMAKE_MATCH_1}" PARENT_SCOPE)
+    elseif(path MATCHES "^([^/]+)/")
+        set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
+    else()
+        set(${out} "" PARENT_SCOPE)
+    endif()
+endfunction()
+
+set(violations "")
+set(checked 0)
+foreach(top foundation platform services vpnserver accounts network profiles cli app)
+    file(GLOB_RECURSE files RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/${top}/*.h" "${SOURCE_DIR}/${top}/*.cpp")
+    foreach(file IN LISTS files)
+        layer_of("${file}" own)
+        set(allowed ${layer_${own}})
+        file(STRINGS "${SOURCE_DIR}/${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
+        math(EXPR checked "${checked} + 1")
+        foreach(line IN LISTS includes)
+            if(line MATCHES "#[ \t]*include[ \t]*\"([^\"]+)\"")
+                set(included "${CMAKE_MATCH_1}")
+                layer_of("${included}" target)
+                # Files beside the includer (generated ui_*.h) have no folder.
+                if(target STREQUAL "" OR target STREQUAL own)
+                    continue()
+                endif()
+                if(NOT target IN_LIST allowed)
+                    list(APPEND violations "${file}: includes ${included} (${own} may not depend on ${target})")
+                endif()
+            elseif(line MATCHES "#[ \t]*include[ \t]*<(Q[A-Za-z]*|Qt[A-Za-z]*/[^>]*)>")
+                if(NOT top IN_LIST qt_allowed)
+                    list(APPEND violations "${file}: includes <${CMAKE_MATCH_1}> (Qt belongs in app/ only)")
+                endif()
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+
+if(violations)
+    list(JOIN violations "\n  " text)
+    message(FATAL_ERROR "Includes that cross the layers:\n  ${text}")
+endif()
+message(STATUS "Layers kept: ${checked} files checked")
