@@ -62,7 +62,7 @@ void syncFolder(const fs::path& folder)
 
 } // namespace
 
-Status writeFileAtomically(const fs::path& path, std::string_view bytes)
+Status writeFileAtomically(const fs::path& path, std::string_view bytes, FileAccess access)
 {
     if (path.empty() || !path.has_filename())
         return Status::failure(EINVAL, "cannot write to the path \"" + path.string() + "\"");
@@ -79,6 +79,9 @@ Status writeFileAtomically(const fs::path& path, std::string_view bytes)
     } else if (errno != ENOENT) {
         return failure(errno, "cannot examine", target);
     }
+
+    if (access == FileAccess::OwnerOnly)
+        mode = 0600;
 
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on chained operator+.

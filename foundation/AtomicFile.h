@@ -8,9 +8,14 @@
 
 namespace veltrona {
 
+// Who may read the file once written: whoever the old file let (0644 for a new file), or its owner
+// alone (0600, whatever the old file allowed), for a file that holds a secret.
+enum class FileAccess { AsBefore, OwnerOnly };
+
 // Writes the bytes to a side file in the target's folder, flushes it to disk and renames it over
-// the target. A symbolic link is written through to the file it points at. The target keeps its
-// permission bits; a new file gets 0644. On failure the old file stays and no side file is left.
-Status writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// the target. A symbolic link is written through to the file it points at. On failure the old file
+// stays and no side file is left.
+Status writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                           FileAccess access = FileAccess::AsBefore);
 
 } // namespace veltrona

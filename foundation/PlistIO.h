@@ -1,6 +1,7 @@
 #pragma once
 // Reading and writing property lists through libplist.
 
+#include "foundation/AtomicFile.h"
 #include "foundation/PlistValue.h"
 #include "foundation/Status.h"
 
@@ -25,7 +26,8 @@ std::string plistToXml(const PlistValue& value);
 
 // Writes the dictionary as XML into a side file in the same folder and renames it over the target,
 // so readers see the old file or the new one. On failure the old file stays and no side file is left.
-// A symbolic link is written through to its file (see AtomicFile.h).
-Status writePlistAtomically(const PlistDictionary& dictionary, const std::filesystem::path& path);
+// A symbolic link is written through to its file; `access` as in AtomicFile.h.
+Status writePlistAtomically(const PlistDictionary& dictionary, const std::filesystem::path& path,
+                            FileAccess access = FileAccess::AsBefore);
 
 } // namespace veltrona

@@ -15,10 +15,10 @@ namespace {
 
 // Writes the temporary copy and moves it; a failed write leaves nothing fresh to move, and moving
 // a stale copy left by an earlier run would install old settings.
-Status writeAndMove(const PlistValue& root, const std::string& temporaryCopy, std::string script,
+Status writeAndMove(const PlistValue& root, const std::string& temporaryCopy, FileAccess access, std::string script,
                     CommandRunner& runner)
 {
-    Status written = writePlistAtomically(*root.dictionary(), temporaryCopy);
+    Status written = writePlistAtomically(*root.dictionary(), temporaryCopy, access);
     if (!written)
         return written;
     runner.setArgs(moveScriptArguments(std::move(script), temporaryCopy));
@@ -44,7 +44,9 @@ Status writeServerFile(const ServerSettings& settings, const ServerFileLocations
     PlistValue* ipv4 = entry ? valueForKey(*entry, "IPv4") : nullptr;
     setValueForKey(ipv4, "DestAddressRanges", PlistValue(stringArray({settings.startIPAddress, settings.endIPAddress})));
 
-    return writeAndMove(*root, locations.serverTemporaryCopy(), serverFileMoveScript(locations.platform()), runner);
+    // It holds the shared secret; mv keeps the mode, so the installed file is the owner's alone too.
+    return writeAndMove(*root, locations.serverTemporaryCopy(), FileAccess::OwnerOnly,
+                        serverFileMoveScript(locations.platform()), runner);
 }
 
 Status writeJobFile(const ServerSettings& settings, const ServerFileLocations& locations, CommandRunner& runner)
@@ -61,7 +63,8 @@ Status writeJobFile(const ServerSettings& settings, const ServerFileLocations& l
     copy.back() = PlistValue(programArgumentForType(*copy.back().string(), settings.type));
     setValueForKey(&*root, "ProgramArguments", PlistValue(std::move(copy)));
 
-    return writeAndMove(*root, locations.jobTemporaryCopy(), jobFileMoveScript(locations.platform()), runner);
+    return writeAndMove(*root, locations.jobTemporaryCopy(), FileAccess::AsBefore,
+                        jobFileMoveScript(locations.platform()), runner);
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 // Writing both server files: the window's values land in their keys, the rest is the template's.
 
 #include "foundation/PlistIO.h"
+#include "tests/support/FileText.h"
 #include "tests/support/RecordingRunner.h"
 #include "tests/vpnserver/ServerFixture.h"
-#include "tests/vpnserver/ShellRunner.h"
+#include "tests/support/ShellRunner.h"
 #include "vpnserver/MoveScripts.h"
 #include "vpnserver/ServerFileReader.h"
 #include "vpnserver/ServerFileWriter.h"
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <initializer_list>
+#include <sys/stat.h>
 
 namespace veltrona::test {
 namespace {
@@ -135,6 +137,32 @@ TEST(ServerFileWriter, SecretIsStoredAsItsUtf8BytesAndReadBackIdentical)
         EXPECT_EQ(*stored, PlistValue(bytesOf(secret)));
         EXPECT_EQ(loadVPNSettings(fixture.locations()).settings.sharedSecret, secret);
     }
+}
+
+// Only the file with the secret is the owner's alone: its temporary copy as written, and the
+// installed file after the real move, even where earlier copies were readable by all.
+TEST(ServerFileWriter, TheFileHoldingTheSecretIsReadableByItsOwnerAlone)
+{
+    auto modeOf = [](const std::string& path) {
+        struct stat status {};
+        return ::stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0u;
+    };
+    ServerFixture fixture;
+    const ServerFileLocations& files = fixture.locations();
+    for (const std::string& earlier : {files.serverTemporaryCopy(), files.installedServerFile(), files.installedJobFile()}) {
+        writeText(earlier, "readable by all");
+        ::chmod(earlier.c_str(), 0644);
+    }
+
+    RecordingRunner recording;
+    vpnConfig(sampleSettings("L2TP"), files, recording);
+    EXPECT_EQ(modeOf(files.serverTemporaryCopy()), 0600u);
+    EXPECT_EQ(modeOf(files.jobTemporaryCopy()), 0644u);
+
+    ShellRunner shell(fixture.toolFolder());
+    vpnConfig(sampleSettings("L2TP"), files, shell);
+    EXPECT_EQ(modeOf(files.installedServerFile()), 0600u);
+    EXPECT_EQ(modeOf(files.installedJobFile()), 0644u);
 }
 
 TEST(ServerFileWriter, OfferedListsArePiecesBetweenCommasWithoutBlanksAtTheirEnds)
