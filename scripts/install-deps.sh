@@ -5,7 +5,7 @@ set -eu
 
 packages="build-essential cmake ninja-build pkg-config ccache
 qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
-libplist-dev libplist-utils libssl-dev openssl curl dnsutils
+libplist-dev libplist-utils libssl-dev libicu-dev openssl curl dnsutils
 libgtest-dev libgmock-dev libbenchmark-dev
 xvfb xauth"
 

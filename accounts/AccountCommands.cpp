@@ -1,0 +1,108 @@
+#include "accounts/AccountCommands.h"
+
+#include "platform/ShellWord.h"
+
+namespace veltrona {
+
+namespace {
+
+CommandArguments shellCommand(std::string text)
+{
+    return {"/bin/sh", "-c", std::move(text)};
+}
+
+// Inside a single-quoted pattern only a quote needs care.
+std::string insideSingleQuotes(const std::string& text)
+{
+    const std::string quoted = singleQuoted(text);
+    return quoted.substr(1, quoted.size() - 2);
+}
+
+} // namespace
+
+std::string singleQuoted(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+CommandArguments nameProbeCommand(const std::string& name)
+{
+    return shellCommand("dscl . -list /Users | grep -i '^" + insideSingleQuotes(name) + "$'");
+}
+
+CommandArguments aliasProbeCommand(const std::string& name)
+{
+    return shellCommand("dscl . -read " + shellWord("/Users/" + name) + " RecordName");
+}
+
+CommandArguments uniqueIDListingCommand()
+{
+    return shellCommand("dscl . -list /Users UniqueID");
+}
+
+std::string creationScript()
+{
+    return "currentDir=$1\n"
+           "realName=$2\n"
+           "userName=$3\n"
+           "password=$4\n"
+           "\n"
+           "cd \"$currentDir\"\n"
+           "\n"
+           "maxid=$(dscl . -list /Users UniqueID | grep '[4][0123456789][0123456789]' | awk '{print $2}' | sort -ug "
+           "| tail -1)\n"
+           "if ! ( test $maxid ) then\n"
+           "\tmaxid=400\n"
+           "fi\n"
+           "uniqueID=$((maxid+1))\n"
+           "primaryGroupID=20\n"
+           "\n"
+           "dscl . -create /Users/$userName\n"
+           "dscl . -create /Users/$userName UserShell /usr/bin/false\n"
+           "dscl . -create /Users/$userName RealName \"$realName\"\n"
+           "dscl . -create /Users/$userName UniqueID $uniqueID\n"
+           "dscl . -create /Users/$userName PrimaryGroupID $primaryGroupID\n"
+           "dscl . -create /Users/$userName NFSHomeDirectory /var/empty\n"
+           "\n"
+           "dscl . change /Users/$userName AuthenticationAuthority "
+           "';ShadowHash;HASHLIST:<SALTED-SHA512-PBKDF2,SRP-RFC5054-4096-SHA512-PBKDF2>' "
+           "';ShadowHash;HASHLIST:<SALTED-SHA1,SMB-NT,SMB-LAN-MANAGER>'\n"
+           "\n"
+           "dscl . -passwd /Users/$userName \"$password\"";
+}
+
+CommandArguments creationCommand(const std::string& name, const std::string& password)
+{
+    return {"/bin/sh", "-c", creationScript(), "", kCreationScriptFolder, kVPNUserRealName, name, password};
+}
+
+CommandArguments resetPasswordCommand(const std::string& name, const std::string& password)
+{
+    return shellCommand("dscl . -passwd " + shellWord("/Users/" + name) + " " + singleQuoted(password));
+}
+
+CommandArguments administratorProbeCommand(const std::string& name)
+{
+    return shellCommand("dscl . read /groups/admin GroupMembership | grep '\\<" + insideSingleQuotes(name) + "\\>'");
+}
+
+std::string deletionScript()
+{
+    return "userName=$1\n"
+           "\n"
+           "dscl . -delete /Users/$userName\n";
+}
+
+CommandArguments deletionCommand(const std::string& name)
+{
+    return {"/bin/sh", "-c", deletionScript(), "", name};
+}
+
+} // namespace veltrona

@@ -1,0 +1,21 @@
+#pragma once
+// The UniqueID the creation script will give a new account, worked out beforehand from the same
+// listing, so that an id outside the VPN range or already taken is refused before anything runs.
+
+#include <optional>
+#include <string_view>
+
+namespace veltrona {
+
+inline constexpr int kFirstVPNUserID = 401;
+inline constexpr int kLastVPNUserID = 499;
+
+// What the script computes from the lines of "dscl . -list /Users UniqueID": of the lines holding
+// a "4" and two digits anywhere, the largest second field plus one, or 401 without such a line.
+// Nothing when the script would not arrive at a whole number.
+std::optional<long long> scriptUniqueID(std::string_view uniqueIDListing);
+
+// The script's id when it lies in 401-499 and no listed account has it; otherwise nothing.
+std::optional<int> nextVPNUserID(std::string_view uniqueIDListing);
+
+} // namespace veltrona
