@@ -6,6 +6,9 @@ namespace {
 
 bool isPlainCharacter(char c)
 {
+    // Bytes of UTF-8 sequences are never special to the shell: names in any script stand as typed.
+    if (static_cast<unsigned char>(c) >= 0x80)
+        return true;
     if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
         return true;
     switch (c) {

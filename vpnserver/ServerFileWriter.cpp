@@ -44,9 +44,7 @@ Status writeServerFile(const ServerSettings& settings, const ServerFileLocations
     PlistValue* ipv4 = entry ? valueForKey(*entry, "IPv4") : nullptr;
     setValueForKey(ipv4, "DestAddressRanges", PlistValue(stringArray({settings.startIPAddress, settings.endIPAddress})));
 
-    // It holds the shared secret; mv keeps the mode, so the installed file is the owner's alone too.
-    return writeAndMove(*root, locations.serverTemporaryCopy(), FileAccess::OwnerOnly,
-                        serverFileMoveScript(locations.platform()), runner);
+    return installServerFile(*root, locations, runner);
 }
 
 Status writeJobFile(const ServerSettings& settings, const ServerFileLocations& locations, CommandRunner& runner)
@@ -68,6 +66,13 @@ Status writeJobFile(const ServerSettings& settings, const ServerFileLocations& l
 }
 
 } // namespace
+
+Status installServerFile(const PlistValue& root, const ServerFileLocations& locations, CommandRunner& runner)
+{
+    // It holds the shared secret; mv keeps the mode, so the installed file is the owner's alone too.
+    return writeAndMove(root, locations.serverTemporaryCopy(), FileAccess::OwnerOnly,
+                        serverFileMoveScript(locations.platform()), runner);
+}
 
 VpnConfigResult vpnConfig(const ServerSettings& settings, const ServerFileLocations& locations,
                           CommandRunner& runner)

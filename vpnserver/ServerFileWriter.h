@@ -1,6 +1,7 @@
 #pragma once
 // Writing both server files from the window's settings, always starting again from the templates.
 
+#include "foundation/PlistValue.h"
 #include "foundation/Status.h"
 #include "services/CommandRunner.h"
 #include "vpnserver/ServerFileLocations.h"
@@ -23,6 +24,10 @@ struct VpnConfigResult {
 // temporary copy that could not be written, leaves that file as it is installed.
 VpnConfigResult vpnConfig(const ServerSettings& settings, const ServerFileLocations& locations,
                           CommandRunner& runner);
+
+// Writes a server dictionary (a root dictionary) as the temporary copy, readable by its owner
+// alone, and moves it into place with the server file's move script.
+Status installServerFile(const PlistValue& root, const ServerFileLocations& locations, CommandRunner& runner);
 
 // A comma-separated field as stored: split at every ",", each piece stripped of blanks at its
 // ends, empty pieces kept (the empty field gives one empty string).

@@ -67,11 +67,12 @@ TEST(CommandText, MappedRootsStayOneWord)
 TEST(CommandText, ShellWordReachesTheShellUnchanged)
 {
     // Words the shell reads as they stand are left alone, so the Mac's texts stay exact.
-    for (const char* plain : {"/usr/local/quillfen/vpn", "/a-b_c/d.e+f:g,h@i%j"})
+    for (const char* plain : {"/usr/local/quillfen/vpn", "/a-b_c/d.e+f:g,h@i%j", "/Users/j\xC3\xBCrgen\xE2\x80\xAF"})
         EXPECT_EQ(shellWord(plain), plain);
 
     ShellRunner shell("/nonexistent");
-    for (const char* text : {"/plain/path", "", "a b", "$HOME", "it's", "`x`;rm -rf z", "\\n\"q\"", "tab\there", "*"}) {
+    for (const char* text : {"/plain/path", "", "a b", "$HOME", "it's", "`x`;rm -rf z", "\\n\"q\"", "tab\there", "*",
+                             "\xC3\xA9 \xC3\xA9", "j\xC3\xBCrgen\xE2\x80\xAFx"}) {
         shell.setArgs({"/bin/sh", "-c", "printf '%s|' " + shellWord(text)});
         EXPECT_EQ(shell.startProcessGetResult(), text) << text;
     }
