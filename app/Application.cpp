@@ -47,8 +47,8 @@ std::optional<std::filesystem::path> choosePlatformRoot(const AppOptions& option
     if (isPlatformRoot(root))
         return root;
 
-    const std::filesystem::path ownDefault = resolvePlatformRoot(defaultPlatformRoot().string()).root;
-    if (root != ownDefault) {
+    const std::optional<std::filesystem::path> ownDefault = defaultPlatformRoot();
+    if (!ownDefault || root != resolvePlatformRoot(ownDefault->string()).root) {
         printLine(stderr, QStringLiteral("There is no emulated Mac in %1. Make one with:\n"
                                          "  veltrona-platform init %1 --admin NAME")
                               .arg(QString::fromStdString(root.string())));

@@ -31,12 +31,6 @@ AdministratorAccount defaultAdministrator()
     return {name, fullName};
 }
 
-bool isPlatformRoot(const std::filesystem::path& root)
-{
-    std::error_code ec;
-    return std::filesystem::is_regular_file(root / "System/Library/CoreServices/SystemVersion.plist", ec);
-}
-
 Status makePlatformRoot(const std::filesystem::path& root, const QString& platformTool,
                         const AdministratorAccount& administrator, const std::string& password)
 {

@@ -22,9 +22,6 @@ struct AdministratorAccount {
 // Mac's own accounts (root): then "admin".
 AdministratorAccount defaultAdministrator();
 
-// Whether the folder holds an emulated Mac (its SystemVersion.plist).
-bool isPlatformRoot(const std::filesystem::path& root);
-
 // Runs `veltrona-platform init ROOT --admin NAME --full-name TEXT` with the password on its input.
 Status makePlatformRoot(const std::filesystem::path& root, const QString& platformTool,
                         const AdministratorAccount& administrator, const std::string& password);

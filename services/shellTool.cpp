@@ -78,6 +78,8 @@ int main(int argc, char** argv)
     const ResolvedRoot resolved = resolvePlatformRoot();
     if (!resolved.status)
         return refuse(resolved.status.message());
+    if (!isPlatformRoot(resolved.root))
+        return refuse("there is no platform root at " + resolved.root.string());
     const PlatformPaths paths(resolved.root);
     // Asked without the rest of Authorization Services, which would bring password hashing and
     // random numbers, most of libcrypto, into a tool that every privileged command starts.

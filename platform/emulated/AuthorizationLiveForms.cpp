@@ -1,6 +1,6 @@
 #include "platform/emulated/AuthorizationLiveForms.h"
 
-#include "foundation/PlistIO.h"
+#include "foundation/AtomicFile.h"
 
 // The low-level digest calls skip OpenSSL 3's provider start-up, about a millisecond of every
 // shellTool run; they are deprecated, not removed.
@@ -77,7 +77,7 @@ std::filesystem::path AuthorizationLiveForms::folder() const
 
 std::filesystem::path AuthorizationLiveForms::fileFor(const AuthorizationExternalForm& form) const
 {
-    return folder() / (hexDigest(form) + ".plist");
+    return folder() / hexDigest(form);
 }
 
 Status AuthorizationLiveForms::record(const AuthorizationExternalForm& form, const std::set<std::string>& rights)
@@ -91,19 +91,12 @@ Status AuthorizationLiveForms::record(const AuthorizationExternalForm& form, con
     if (::chmod(folder().c_str(), 0700) != 0)
         return Status::failure(1, "Cannot protect " + folder().string() + ".");
 
-    PlistArray rightNames;
+    // Plain lines, not a property list: shellTool reads them at every command and so never loads
+    // the property-list library.
+    std::string entry = "pid " + std::to_string(::getpid()) + "\nstart " + std::to_string(*started) + "\n";
     for (const std::string& right : rights)
-        rightNames.emplace_back(right);
-    PlistDictionary entry;
-    entry.set("rights", rightNames);
-    entry.set("pid", static_cast<std::int64_t>(::getpid()));
-    entry.set("start", std::to_string(*started));
-    const std::filesystem::path file = fileFor(form);
-    if (Status written = writePlistAtomically(entry, file); !written.ok())
-        return written;
-    if (::chmod(file.c_str(), 0600) != 0)
-        return Status::failure(1, "Cannot protect " + file.string() + ".");
-    return Status::success();
+        entry += "right " + right + "\n";
+    return writeFileAtomically(fileFor(form), entry, FileAccess::OwnerOnly);
 }
 
 void AuthorizationLiveForms::forget(const AuthorizationExternalForm& form)
@@ -120,24 +113,34 @@ AuthorizationLiveForms::Check AuthorizationLiveForms::check(const AuthorizationE
     struct stat info {};
     if (::lstat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
         return Check::Unknown;
-    std::optional<PlistValue> entry = readPlistFile(file);
-    const PlistDictionary* fields = entry ? entry->dictionary() : nullptr;
-    const PlistValue* pid = fields ? fields->find("pid") : nullptr;
-    const PlistValue* start = fields ? fields->find("start") : nullptr;
-    const PlistValue* rights = fields ? fields->find("rights") : nullptr;
-    if (!pid || !pid->integer() || !start || !start->string() || !rights || !rights->array())
+    std::ifstream in(file);
+    std::optional<pid_t> pid;
+    std::string start;
+    bool holdsRight = false;
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t blank = line.find(' ');
+        const std::string_view key = std::string_view(line).substr(0, blank);
+        const std::string value = blank == std::string::npos ? std::string() : line.substr(blank + 1);
+        if (key == "pid") {
+            pid_t number = 0;
+            const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+            if (error == std::errc() && end == value.data() + value.size() && number > 0)
+                pid = number;
+        } else if (key == "start") {
+            start = value;
+        } else if (key == "right") {
+            holdsRight = holdsRight || value == right;
+        }
+    }
+    if (!pid || start.empty())
         return Check::Unknown;
 
-    std::optional<std::uint64_t> started = processStartTime(static_cast<pid_t>(*pid->integer()));
-    if (!started || std::to_string(*started) != *start->string()) {
+    std::optional<std::uint64_t> started = processStartTime(*pid);
+    if (!started || std::to_string(*started) != start) {
         forget(form);
         return Check::Stale;
     }
-    for (const PlistValue& held : *rights->array()) {
-        if (held.string() && *held.string() == right)
-            return Check::Valid;
-    }
-    return Check::LacksRight;
+    return holdsRight ? Check::Valid : Check::LacksRight;
 }
 
 } // namespace veltrona

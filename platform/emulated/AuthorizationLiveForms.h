@@ -1,8 +1,8 @@
 #pragma once
 // The live external forms of the emulated Authorization Services: var/run/authorization/ in the
 // platform root (mode 0700), one file per form (mode 0600) named by the SHA-256 of its 32 bytes,
-// holding the granted rights and the authorizing process (pid and start time). The bytes
-// themselves are never stored.
+// holding in plain lines the authorizing process (pid and start time) and the granted rights. The
+// bytes themselves are never stored.
 
 #include "foundation/Status.h"
 #include "platform/AuthorizationServices.h"

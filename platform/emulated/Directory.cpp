@@ -157,15 +157,25 @@ Status Directory::checkNamesFree(RecordType type, const Record& record, const st
     return Status::success();
 }
 
-Status Directory::write(RecordType type, const Record& record, const std::filesystem::path& oldFile, bool replace)
+void Directory::makeRecordFolder(RecordType type) const
 {
     std::error_code ec;
     std::filesystem::create_directories(recordFolder(type), ec);
+    if (type == RecordType::Users)
+        std::filesystem::permissions(recordFolder(type), std::filesystem::perms::owner_all, ec);
+}
+
+Status Directory::write(RecordType type, const Record& record, const std::filesystem::path& oldFile, bool replace)
+{
+    std::error_code ec;
+    makeRecordFolder(type);
     const std::filesystem::path target = recordFolder(type) / (record.primaryName() + ".plist");
     // Never write over a file that holds some other record, readable or not.
     if (!replace && target != oldFile && std::filesystem::exists(target, ec))
         return directoryFailure(eDSRecordAlreadyExists);
-    if (!writePlistAtomically(record.attributes(), target).ok())
+    // User records hold password hashes, which dscl . -read would print to anyone.
+    const FileAccess access = type == RecordType::Users ? FileAccess::OwnerOnly : FileAccess::AsBefore;
+    if (!writePlistAtomically(record.attributes(), target, access).ok())
         return directoryFailure(eDSPermissionError);
     // A renamed record moves to the file of its new first name.
     if (!oldFile.empty() && target != oldFile)
@@ -232,8 +242,7 @@ Status Directory::store(RecordType type, const Record& record)
 {
     if (!isValidRecordName(record.primaryName()))
         return directoryFailure(eDSInvalidRecordName);
-    std::error_code ec;
-    std::filesystem::create_directories(recordFolder(type), ec);
+    makeRecordFolder(type);
     FolderLock lock(nodeFolder());
     if (!lock.locked())
         return directoryFailure(eDSPermissionError);

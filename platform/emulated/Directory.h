@@ -53,6 +53,8 @@ public:
     Status store(RecordType type, const Record& record);
 
 private:
+    // The users' folder is its owner's alone, as the records in it are.
+    void makeRecordFolder(RecordType type) const;
     Status checkNamesFree(RecordType type, const Record& record, const std::filesystem::path& ownFile) const;
     Status write(RecordType type, const Record& record, const std::filesystem::path& oldFile, bool replace);
 

@@ -107,7 +107,7 @@ OSStatus writeKeychain(const std::filesystem::path& file, const KeychainItems& i
     const int created = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (created >= 0)
         ::close(created);
-    if (!writePlistAtomically(root, file)) {
+    if (!writePlistAtomically(root, file, FileAccess::OwnerOnly)) {
         if (created >= 0)
             ::unlink(file.c_str());
         return errSecIO;

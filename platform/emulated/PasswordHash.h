@@ -9,7 +9,7 @@
 
 namespace veltrona {
 
-inline constexpr int kPasswordHashIterations = 5000;
+inline constexpr int kPasswordHashIterations = 100000;
 inline constexpr std::size_t kPasswordSaltLength = 32;
 inline constexpr std::size_t kPasswordEntropyLength = 128;
 

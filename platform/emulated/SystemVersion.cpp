@@ -1,6 +1,7 @@
 #include "platform/emulated/SystemVersion.h"
 
 #include "foundation/PlistIO.h"
+#include "platform/PlatformRoot.h"
 
 #include <system_error>
 
@@ -8,7 +9,7 @@ namespace veltrona {
 
 std::filesystem::path systemVersionFile(const std::filesystem::path& platformRoot)
 {
-    return platformRoot / "System/Library/CoreServices/SystemVersion.plist";
+    return platformRoot / std::string_view(kSystemVersionFile).substr(1);
 }
 
 std::optional<SystemVersion> readSystemVersion(const std::filesystem::path& platformRoot)

@@ -2,7 +2,6 @@
 
 #include "platform/PlatformRoot.h"
 
-#include <system_error>
 
 namespace veltrona {
 
@@ -13,8 +12,8 @@ std::optional<std::filesystem::path> toolPlatformRoot(const std::string& toolNam
         err << toolName << ": " << resolved.status.message() << "\n";
         return std::nullopt;
     }
-    std::error_code ec;
-    if (!std::filesystem::is_directory(resolved.root, ec)) {
+    // A folder that is no emulated Mac is refused rather than given pieces of one.
+    if (!isPlatformRoot(resolved.root)) {
         err << toolName << ": there is no platform root at " << resolved.root.string()
             << " (veltrona-platform init makes one).\n";
         return std::nullopt;

@@ -198,11 +198,12 @@ TEST_F(AuthorizationTest, AFormWhoseProcessWasReplacedIsRefused)
     AuthorizationExternalForm form;
     ASSERT_EQ(services.makeExternalForm(ref, form), errAuthorizationSuccess);
     const fs::path file = AuthorizationLiveForms(root.root()).fileFor(form);
-    std::optional<PlistValue> entry = readPlistFile(file);
-    ASSERT_TRUE(entry && entry->dictionary());
-    PlistDictionary changed = *entry->dictionary();
-    changed.set("start", "1"); // the same pid, started at another time: a reused pid
-    ASSERT_TRUE(writePlistAtomically(changed, file).ok());
+    // The same pid, started at another time: a reused pid.
+    std::string entry = readText(file);
+    const std::size_t start = entry.find("start ");
+    ASSERT_NE(start, std::string::npos);
+    entry.replace(start, entry.find('\n', start) - start, "start 1");
+    writeText(file, entry);
     EXPECT_EQ(services.checkExternalForm(form, kRight), errAuthorizationInvalidRef);
     EXPECT_FALSE(fs::exists(file)) << "a stale form is forgotten";
 }

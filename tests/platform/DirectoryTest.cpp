@@ -107,6 +107,25 @@ TEST(DirectoryTest, NewRecordsGetAGeneratedUidAndChangesAreKept)
     EXPECT_EQ(setRealName(directory, "ghost", "x").code(), eDSRecordNotFound);
 }
 
+// User records hold password hashes: their folder and files are the owner's alone, also when an
+// older record was readable by all.
+TEST(DirectoryTest, UserRecordsAreReadableByTheirOwnerAlone)
+{
+    TempPlatformRoot root;
+    Directory directory(root.root());
+    const std::filesystem::path folder = directory.recordFolder(RecordType::Users);
+    std::filesystem::permissions(folder, std::filesystem::perms(0755));
+    std::filesystem::permissions(folder / "admin.plist", std::filesystem::perms(0644));
+    ASSERT_TRUE(setRealName(directory, "admin", "Admin Again").ok());
+    ASSERT_TRUE(directory.update(RecordType::Users, "dave", [](Record&) { return Status::success(); }, true).ok());
+    auto mode = [](const std::filesystem::path& path) {
+        return static_cast<unsigned>(std::filesystem::status(path).permissions()) & 0777u;
+    };
+    EXPECT_EQ(mode(folder), 0700u);
+    EXPECT_EQ(mode(folder / "admin.plist"), 0600u);
+    EXPECT_EQ(mode(folder / "dave.plist"), 0600u);
+}
+
 TEST(DirectoryTest, RenamingMovesTheFileAndRefusesTakenNames)
 {
     TempPlatformRoot root;

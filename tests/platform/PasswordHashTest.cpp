@@ -28,8 +28,17 @@ TEST(PasswordHashTest, IsABinaryPlistOfSaltedPbkdf2)
     ASSERT_TRUE(fields.find("entropy") && fields.find("entropy")->data());
     EXPECT_EQ(fields.find("entropy")->data()->size(), 128u);
     ASSERT_TRUE(fields.find("iterations") && fields.find("iterations")->integer());
-    EXPECT_EQ(*fields.find("iterations")->integer(), kPasswordHashIterations);
+    EXPECT_GE(*fields.find("iterations")->integer(), 100000);
     EXPECT_EQ(bytesOf(*hash).find("secret"), std::string_view::npos);
+}
+
+// Records hashed before the iteration count went up still let their users in.
+TEST(PasswordHashTest, OlderHashesWithFewerIterationsStillVerify)
+{
+    const std::optional<PlistData> older = makeShadowHashData("secret", 5000);
+    ASSERT_TRUE(older);
+    EXPECT_TRUE(shadowHashMatches(*older, "secret"));
+    EXPECT_FALSE(shadowHashMatches(*older, "Secret"));
 }
 
 TEST(PasswordHashTest, MatchesOnlyTheExactPassword)

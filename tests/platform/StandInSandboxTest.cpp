@@ -66,23 +66,29 @@ TEST(StandInSandboxTest, NothingIsCreatedOutsideTheRoot)
     EXPECT_EQ(outside, outsideBefore);
 }
 
+// A missing folder, or a folder that holds no emulated Mac, is refused and gets no pieces of one.
 TEST(StandInSandboxTest, AMissingRootIsRefusedNotMade)
 {
     const TempPlatformRoot platform;
     const fs::path missing = platform.folder() / "no-such-root";
-    const std::map<std::string, std::string> environment = {{"VELTRONA_PLATFORM_ROOT", missing.string()}};
+    const fs::path plain = platform.folder() / "plain-folder";
+    fs::create_directories(plain);
     const std::vector<std::pair<std::string, std::vector<std::string>>> runs = {
         {"launchctl", {"load", "-w", "/Library/LaunchDaemons/x.plist"}},
         {"security", {"add-generic-password", "-a", "a", "-s", "s", "-p", "p"}},
         {"dscl", {".", "-create", "/Users/x"}},
+        {"chown", {"root:wheel", (plain / "x").string()}},
     };
-    for (const auto& [tool, arguments] : runs) {
-        const ProcessRun run = runProgram((builtMacToolsFolder() / tool).string(), arguments, environment,
-                                       platform.folder());
-        EXPECT_NE(run.exitStatus, 0) << tool;
-        EXPECT_NE(run.err.find("no platform root"), std::string::npos) << tool << ": " << run.err;
-        EXPECT_FALSE(fs::exists(missing)) << tool;
+    for (const fs::path& root : {missing, plain}) {
+        for (const auto& [tool, arguments] : runs) {
+            const ProcessRun run = runProgram((builtMacToolsFolder() / tool).string(), arguments,
+                                              {{"VELTRONA_PLATFORM_ROOT", root.string()}}, platform.folder());
+            EXPECT_NE(run.exitStatus, 0) << tool;
+            EXPECT_NE(run.err.find("no platform root"), std::string::npos) << tool << ": " << run.err;
+        }
     }
+    EXPECT_FALSE(fs::exists(missing));
+    EXPECT_TRUE(fs::is_empty(plain));
 }
 
 } // namespace

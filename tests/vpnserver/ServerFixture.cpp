@@ -1,6 +1,7 @@
 #include "tests/vpnserver/ServerFixture.h"
 
 #include "foundation/PlistIO.h"
+#include "platform/emulated/SystemVersion.h"
 #include "tests/support/FileText.h"
 
 #include <fstream>
@@ -38,6 +39,8 @@ ServerFixture::ServerFixture(const std::string& resourceFolderName, const std::s
       locations_(resources_, PlatformPaths(root_))
 {
     fs::create_directories(root_ / "usr/local/quillfen/vpn");
+    // Enough of an emulated Mac for the stand-in tools to accept the root.
+    writeSystemVersion(root_, {"10.11.6", "15G31"});
     fs::create_directories(fs::path(resources_) / "VPNStuff");
     for (const char* name : {kServerFileName, kJobFileName})
         fs::copy_file(kTemplates / name, fs::path(resources_) / "VPNStuff" / name);
