@@ -24,9 +24,11 @@ NetworkValues readNetworkValues(const DynamicStoreConnection& connection)
 {
     NetworkValues values;
     const std::optional<PlistValue> global = connection.copyValue("State:/Network/Global/IPv4");
-    const PlistValue* primary = global && global->dictionary() ? global->dictionary()->find("PrimaryInterface") : nullptr;
+    const PlistValue* primary =
+        global && global->dictionary() ? global->dictionary()->find("PrimaryInterface") : nullptr;
     if (primary && primary->string() && !primary->string()->empty())
-        values.addresses = stringsAt(connection, "State:/Network/Interface/" + *primary->string() + "/IPv4", "Addresses");
+        values.addresses =
+            stringsAt(connection, "State:/Network/Interface/" + *primary->string() + "/IPv4", "Addresses");
     values.dnsServers = stringsAt(connection, "State:/Network/Global/DNS", "ServerAddresses");
     return values;
 }

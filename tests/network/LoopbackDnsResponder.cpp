@@ -61,7 +61,8 @@ void appendName(std::vector<std::uint8_t>& out, const std::string& name)
         if (dot == std::string::npos)
             dot = name.size();
         out.push_back(static_cast<std::uint8_t>(dot - start));
-        out.insert(out.end(), name.begin() + static_cast<std::ptrdiff_t>(start), name.begin() + static_cast<std::ptrdiff_t>(dot));
+        out.insert(out.end(), name.begin() + static_cast<std::ptrdiff_t>(start),
+                   name.begin() + static_cast<std::ptrdiff_t>(dot));
         start = dot + 1;
     }
     out.push_back(0);
@@ -107,7 +108,8 @@ void LoopbackDnsResponder::serve()
         std::uint8_t query[512];
         sockaddr_in peer{};
         socklen_t peerLength = sizeof peer;
-        const ssize_t size = ::recvfrom(socket_, query, sizeof query, 0, reinterpret_cast<sockaddr*>(&peer), &peerLength);
+        const ssize_t size =
+            ::recvfrom(socket_, query, sizeof query, 0, reinterpret_cast<sockaddr*>(&peer), &peerLength);
         if (size < 12)
             continue;
         const auto question = readQuestion(query, static_cast<std::size_t>(size));

@@ -2,7 +2,6 @@
 
 #include "services/UpdateCheck.h"
 #include "services/WebSite.h"
-#include "services/WindowClosing.h"
 #include "tests/services/LoopbackHttpServer.h"
 #include "tests/support/ShellRunner.h"
 #include "tests/support/TempDir.h"
@@ -95,21 +94,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ServedCase{"JustANewline", "\n", kUnreachable},
                       ServedCase{"NoServer", std::nullopt, kUnreachable}),
     [](const ::testing::TestParamInfo<ServedCase>& info) { return std::string(info.param.name); });
-
-TEST(UpdateCheck, ComparisonIsExactText)
-{
-    EXPECT_EQ(updateAlertFor("1.0.0", "1.0.0"), kNoNewer);
-    EXPECT_EQ(updateAlertFor("1.0.0 ", "1.0.0"), offer("1.0.0 "));
-    EXPECT_EQ(updateAlertFor("1.0", "1.0.0"), offer("1.0"));
-    EXPECT_EQ(updateAlertFor("V1.0.0", "v1.0.0"), offer("V1.0.0"));
-    EXPECT_EQ(updateAlertFor("", ""), kUnreachable);
-}
-
-TEST(WindowClosing, QuitFirstThenCancel)
-{
-    EXPECT_EQ(windowCloseConfirmation(),
-              (AlertText{"Alert", "Closing the window will quit the application.", {"Quit", "Cancel"}}));
-}
 
 } // namespace
 } // namespace veltrona::test

@@ -51,14 +51,15 @@ TEST(DeInstallationText, CommandsOnTheMacInOrder)
                          "/usr/local/quillfen/vpn"}));
 }
 
-TEST(DeInstallationText, AwkwardRootStaysOneWordAndJobNameStaysExpanded)
+TEST(DeInstallationText, AwkwardRootStaysOneWordAndTheJobNameExpands)
 {
     const PlatformPaths awkward("/home/Jo O'Neil/root");
     const std::string q = "'/home/Jo O'\\''Neil/root";
     EXPECT_EQ(deInstallationScript(awkward),
-              "for i in vpn\n\ndo \n\n(test `" + q + "/bin/launchctl' list | grep com.brantholm.$i | awk '{print $3}'`) && " +
-                  q + "/bin/launchctl' unload -w " + q + "/Library/LaunchDaemons/'com.brantholm.$i.plist\n\nrm " + q +
-                  "/Library/LaunchDaemons/'com.brantholm.$i.plist\n\ndone\n\nrm -r " + q + "/usr/local/quillfen/vpn'");
+              "for i in vpn\n\ndo \n\n(test `" + q + "/bin/launchctl' list | grep com.brantholm.$i | awk "
+                  "'{print $3}'`) && " + q + "/bin/launchctl' unload -w " + q
+                  + "/Library/LaunchDaemons/'com.brantholm.$i.plist\n\nrm " + q
+                  + "/Library/LaunchDaemons/'com.brantholm.$i.plist\n\ndone\n\nrm -r " + q + "/usr/local/quillfen/vpn'");
 }
 
 enum class LinkKind { IntoDirectory, IntoSiblingDirectory, Elsewhere, PlainFile, Missing };
