@@ -1,0 +1,44 @@
+#pragma once
+// Writing a client profile onto the Desktop after an account's password was typed, and signing it.
+
+#include "foundation/PlistValue.h"
+#include "platform/PlatformPaths.h"
+#include "platform/SystemLog.h"
+#include "services/CommandRunner.h"
+
+#include <string>
+#include <string_view>
+
+namespace veltrona {
+
+// "alice.L2TP.mobileconfig" and "signed.alice.L2TP.mobileconfig" for user alice, type L2TP.
+std::string profileFileName(std::string_view userName, std::string_view vpnType);
+std::string signedProfileFileName(std::string_view userName, std::string_view vpnType);
+
+// The Desktop of the logged-in user's home folder (a platform path such as "/Users/alice"),
+// mapped onto this machine.
+std::string desktopFolder(const PlatformPaths& platform, std::string_view homeDirectory);
+
+struct AutomaticExport {
+    std::string desktopFolder; // on this machine, see desktopFolder()
+    PlatformPaths platform;    // where the signing material is looked up
+    bool sign = false;         // the signMobileConfigFile default
+};
+
+enum class ExportResult {
+    NotWritten,        // the profile could not be written
+    Written,           // written, signing off
+    Signed,            // only the signed profile remains
+    NoSigningMaterial, // signing on, but no certificate and key: the unsigned profile stays
+    SigningFailed,     // the command made no signed file: the unsigned profile stays
+};
+
+// Writes the profile atomically as profileFileName() on the Desktop, replacing an older one;
+// with signing on, signs it through the runner into signedProfileFileName() and then removes the
+// unsigned file. An earlier signed file is kept aside during signing and put back if signing
+// fails, so a failure loses nothing. Every outcome but Written and Signed logs one line.
+ExportResult writeProfileAutomatically(const PlistDictionary& profile, std::string_view userName,
+                                       std::string_view vpnType, std::string_view host,
+                                       const AutomaticExport& destination, CommandRunner& runner, SystemLog& log);
+
+} // namespace veltrona
