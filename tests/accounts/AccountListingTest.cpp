@@ -89,16 +89,6 @@ TEST(AccountListing, MembershipAndHiddenFlagFollowTheFirstValues)
     EXPECT_EQ(*accounts, expected);
 }
 
-TEST(AccountListing, SecondRecordNamesAndOtherAttributesDoNotMatter)
-{
-    PlistDictionary record = recordPlist({"", "carol", vpn, one("420"), one("/usr/bin/false"), "1"});
-    record.set("dsAttrTypeStandard:RecordName", PlistArray{"carol", "caroline"});
-    record.set("dsAttrTypeStandard:NFSHomeDirectory", PlistArray{"/var/empty"});
-    const std::optional<std::vector<AccountRecord>> accounts = parseAccountListing(plistToXml(PlistArray{record}));
-    ASSERT_TRUE(accounts.has_value());
-    EXPECT_EQ(*accounts, (std::vector<AccountRecord>{{"carol", "1"}}));
-}
-
 TEST(AccountListing, TextThatIsNoArrayOfRecordsGivesNoAccountsAndOneLogLine)
 {
     const std::vector<std::pair<const char*, std::string>> failures = {
