@@ -2,13 +2,20 @@
 
 #include "foundation/PlistIO.h"
 #include "profiles/ReverseLookUp.h"
-#include "vpnserver/SharedSecretData.h"
+#include "services/Base64.h"
 
 #include <cstdint>
 
 namespace veltrona {
 
 namespace {
+
+// A typed text as a data value: its UTF-8 bytes after one trip out through Base64 and back, the
+// way the server file keeps the shared secret.
+PlistData textData(std::string_view text)
+{
+    return dataFromBase64String(base64EncodedString(std::vector<std::uint8_t>(text.begin(), text.end())));
+}
 
 // The template's first payload with its PPP and IPSec dictionaries; nothing when it lacks them.
 const PlistDictionary* templatePayload(const PlistValue& templateRoot)
@@ -58,14 +65,14 @@ ProfileBuild buildProfile(const PlistValue& templateRoot, const ProfileInput& in
     ppp.set("CommRemoteAddress", input.host);
     ppp.set("AuthName", input.userName);
     if (input.password)
-        ppp.set("AuthPassword", sharedSecretData(*input.password));
+        ppp.set("AuthPassword", textData(*input.password));
     else
         ppp.set("AuthPassword", "");
     if (input.vpnType == "PPTP") {
         for (const char* key : {"CCPEnabled", "CCPMPPE128Enabled", "CCPMPPE40Enabled"})
             ppp.set(key, std::int64_t{0});
     }
-    payload.find("IPSec")->dictionary()->set("SharedSecret", sharedSecretData(input.sharedSecret));
+    payload.find("IPSec")->dictionary()->set("SharedSecret", textData(input.sharedSecret));
     payload.set("PayloadDescription", description);
     payload.set("PayloadDisplayName", displayName);
     payload.set("PayloadIdentifier", identifier);
