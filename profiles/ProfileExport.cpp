@@ -75,6 +75,11 @@ std::string signedProfileFileName(std::string_view userName, std::string_view vp
     return "signed." + profileFileName(userName, vpnType);
 }
 
+Status saveProfile(const PlistDictionary& profile, const std::filesystem::path& path)
+{
+    return writePlistAtomically(profile, path, FileAccess::OwnerOnly);
+}
+
 std::string desktopFolder(const PlatformPaths& platform, std::string_view homeDirectory)
 {
     return platform.map(std::string(homeDirectory) + "/Desktop");
@@ -86,7 +91,7 @@ ExportResult writeProfileAutomatically(const PlistDictionary& profile, std::stri
 {
     const fs::path folder = destination.desktopFolder;
     const fs::path profilePath = folder / profileFileName(userName, vpnType);
-    const bool written = writePlistAtomically(profile, profilePath).ok();
+    const bool written = saveProfile(profile, profilePath).ok();
     if (!destination.sign)
         return written ? ExportResult::Written : ExportResult::NotWritten;
     if (!written || !isFile(profilePath)) {

@@ -2,10 +2,12 @@
 // Writing a client profile onto the Desktop after an account's password was typed, and signing it.
 
 #include "foundation/PlistValue.h"
+#include "foundation/Status.h"
 #include "platform/PlatformPaths.h"
 #include "platform/SystemLog.h"
 #include "services/CommandRunner.h"
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -18,6 +20,10 @@ std::string signedProfileFileName(std::string_view userName, std::string_view vp
 // The Desktop of the logged-in user's home folder (a platform path such as "/Users/alice"),
 // mapped onto this machine.
 std::string desktopFolder(const PlatformPaths& platform, std::string_view homeDirectory);
+
+// Writes a profile where the user chose (the save dialog's road), atomically, readable by its
+// owner alone: it holds the shared secret.
+Status saveProfile(const PlistDictionary& profile, const std::filesystem::path& path);
 
 struct AutomaticExport {
     std::string desktopFolder; // on this machine, see desktopFolder()
@@ -33,7 +39,7 @@ enum class ExportResult {
     SigningFailed,     // the command made no signed file: the unsigned profile stays
 };
 
-// Writes the profile atomically as profileFileName() on the Desktop, replacing an older one;
+// Writes the profile as saveProfile() does, as profileFileName() on the Desktop, replacing an older one;
 // with signing on, signs it through the runner into signedProfileFileName() and then removes the
 // unsigned file. An earlier signed file is kept aside during signing and put back if signing
 // fails, so a failure loses nothing. Every outcome but Written and Signed logs one line.

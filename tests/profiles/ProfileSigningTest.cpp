@@ -120,6 +120,8 @@ TEST_F(ProfileSigning, WithoutAPairOrWithSigningOffTheProfileStaysUnsigned)
     EXPECT_FALSE(signingPossible(mac.platform().paths(), "vpn.example.org"));
     EXPECT_EQ(write(profile, "vpn.example.org"), ExportResult::NoSigningMaterial);
     EXPECT_EQ(readText(profileFile()), plistToXml(profile));
+    // It holds the password and the shared secret: no other user may read it.
+    EXPECT_EQ(fs::status(profileFile()).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_FALSE(fs::exists(signedFile()));
     EXPECT_EQ(mac.log().lines.size(), 1u);
 
