@@ -42,7 +42,8 @@ enum class ExportResult {
 // Writes the profile as saveProfile() does, as profileFileName() on the Desktop, replacing an older one;
 // with signing on, signs it through the runner into signedProfileFileName() and then removes the
 // unsigned file. An earlier signed file is kept aside during signing and put back if signing
-// fails, so a failure loses nothing. Every outcome but Written and Signed logs one line.
+// fails, so a failure loses nothing. With signing on, every outcome but Signed logs one line
+// ("can't find file" when the profile could not be written).
 ExportResult writeProfileAutomatically(const PlistDictionary& profile, std::string_view userName,
                                        std::string_view vpnType, std::string_view host,
                                        const AutomaticExport& destination, CommandRunner& runner, SystemLog& log);
