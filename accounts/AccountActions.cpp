@@ -48,17 +48,18 @@ void deleteVPNAccount(CommandRunner& runner, const std::string& name)
 AlertText administratorRefusalAlert(const std::string& name)
 {
     return {"The user (" + name + ") is an admin user.",
-            "Veltrona will not delete an admin-level user.\nPlease use the Accounts Pane in Systems Preferences."};
+            "Veltrona will not delete an admin-level user.\nPlease use the Accounts Pane in Systems Preferences.",
+            {}};
 }
 
 AlertText deletionConfirmationAlert(const std::string& name)
 {
-    return {"Warning - Are you sure you want to delete this VPN User (" + name + ")?", kAtLeastOneUser};
+    return {"Warning - Are you sure you want to delete this VPN User (" + name + ")?", kAtLeastOneUser, {"No", "Delete"}};
 }
 
 AlertText deletionDoneAlert(const std::string& name)
 {
-    return {"The VPN User (" + name + ") has been deleted", kAtLeastOneUser};
+    return {"The VPN User (" + name + ") has been deleted", kAtLeastOneUser, {}};
 }
 
 } // namespace veltrona

@@ -3,6 +3,7 @@
 // sheets and alerts and the command line both do once the typed entries have been checked.
 
 #include "accounts/AccountEntry.h"
+#include "services/AlertText.h"
 #include "services/CommandRunner.h"
 
 #include <optional>
@@ -21,16 +22,10 @@ void resetVPNAccountPassword(CommandRunner& runner, const std::string& name, con
 bool isAdministrator(CommandRunner& runner, const std::string& name);
 void deleteVPNAccount(CommandRunner& runner, const std::string& name);
 
-// The deletion's alerts, naming the account.
-struct AlertText {
-    std::string messageText;
-    std::string informativeText;
-};
+// The deletion's alerts, naming the account. The confirmation's "Delete" answers 1001.
 AlertText administratorRefusalAlert(const std::string& name);
 AlertText deletionConfirmationAlert(const std::string& name);
 AlertText deletionDoneAlert(const std::string& name);
-inline constexpr const char* kDeletionNoButton = "No";
-inline constexpr const char* kDeletionDeleteButton = "Delete";
 
 // Posted after an account is created or deleted.
 inline constexpr const char* kUserWasRemovedNotification = "com.apple.UserWasRemovedNotification";

@@ -1,5 +1,6 @@
 #include "accounts/AccountCommands.h"
 
+#include "accounts/AccountListing.h"
 #include "platform/ShellWord.h"
 
 namespace veltrona {
@@ -80,7 +81,7 @@ std::string creationScript()
 
 CommandArguments creationCommand(const std::string& name, const std::string& password)
 {
-    return {"/bin/sh", "-c", creationScript(), "", kCreationScriptFolder, kVPNUserRealName, name, password};
+    return {"/bin/sh", "-c", creationScript(), "", kCreationScriptFolder, kVpnUserRealName, name, password};
 }
 
 CommandArguments resetPasswordCommand(const std::string& name, const std::string& password)

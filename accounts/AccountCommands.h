@@ -8,8 +8,7 @@
 
 namespace veltrona {
 
-// The full name that marks a VPN account, and the folder the creation script changes into.
-inline constexpr const char* kVPNUserRealName = "VPN-User";
+// The folder the creation script changes into.
 inline constexpr const char* kCreationScriptFolder = "VPNStuff";
 
 using CommandArguments = std::vector<std::string>;

@@ -1,5 +1,6 @@
 #include "accounts/NextUserID.h"
 
+#include "accounts/AccountListing.h"
 #include "foundation/Text.h"
 
 #include <cctype>
@@ -71,14 +72,14 @@ std::optional<long long> scriptUniqueID(std::string_view uniqueIDListing)
             largest = number;
     }
     if (!largest)
-        return anyLine ? std::nullopt : std::optional<long long>(kFirstVPNUserID);
+        return anyLine ? std::nullopt : std::optional<long long>(kFirstVpnUserId);
     return *largest + 1;
 }
 
 std::optional<int> nextVPNUserID(std::string_view uniqueIDListing)
 {
     const std::optional<long long> id = scriptUniqueID(uniqueIDListing);
-    if (!id || *id < kFirstVPNUserID || *id > kLastVPNUserID)
+    if (!id || *id < kFirstVpnUserId || *id > kLastVpnUserId)
         return std::nullopt;
     for (const std::string& line : split(uniqueIDListing, "\n")) {
         const std::vector<std::string> words = fields(line);

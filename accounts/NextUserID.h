@@ -7,9 +7,6 @@
 
 namespace veltrona {
 
-inline constexpr int kFirstVPNUserID = 401;
-inline constexpr int kLastVPNUserID = 499;
-
 // What the script computes from the lines of "dscl . -list /Users UniqueID": of the lines holding
 // a "4" and two digits anywhere, the largest second field plus one, or 401 without such a line.
 // Nothing when the script would not arrive at a whole number.

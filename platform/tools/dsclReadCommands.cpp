@@ -5,6 +5,7 @@
 #include "platform/emulated/RecordAttributeNames.h"
 #include "platform/tools/dsclCommands.h"
 #include "platform/tools/dsclFormat.h"
+#include "platform/tools/dsclPlistListing.h"
 
 #include <algorithm>
 
@@ -49,6 +50,9 @@ int dsclReadAll(DsclContext& context)
 {
     if (!context.path.recordName.empty())
         return invalidPath(context);
+    // The account list's reload asks for this one, over every user.
+    if (context.request.plist && !context.request.arguments.empty())
+        return dsclReadAllPlist(context);
     Directory::Listing listing = listWithWarnings(context);
     if (context.request.plist) {
         PlistArray records;

@@ -29,7 +29,7 @@ public:
     // The application's resource directory: shellTool and VPNStuff.
     std::string resources() const { return resources_.string(); }
     TaskWrapper& runner() { return runner_; }
-    const RecordingLog& log() const { return log_; }
+    RecordingLog& log() { return log_; }
 
 private:
     TempPlatformRoot mac_{TempPlatformRoot::Tools::Copy};
