@@ -53,22 +53,11 @@ std::uint64_t modifierFlagsAfter(const QKeyEvent& event)
     return flags;
 }
 
-ModifierFlagsFilter::ModifierFlagsFilter(QObject* parent, std::function<QWidget*()> findWindow, Handler handler)
-    : QObject(parent), findWindow_(std::move(findWindow)), handler_(std::move(handler))
+ModifierFlagsFilter::ModifierFlagsFilter(QObject* parent, QWidget* window, Handler handler)
+    : QObject(parent), window_(window), handler_(std::move(handler))
 {
     if (QCoreApplication* application = QCoreApplication::instance())
         application->installEventFilter(this);
-}
-
-QWidget* ModifierFlagsFilter::window()
-{
-    // Once found, the window is only followed: a destroyed one must not be asked for again.
-    if (findWindow_ && window_.isNull()) {
-        window_ = findWindow_();
-        if (!window_.isNull())
-            findWindow_ = nullptr;
-    }
-    return window_;
 }
 
 bool ModifierFlagsFilter::eventFilter(QObject* watched, QEvent* event)
@@ -77,9 +66,9 @@ bool ModifierFlagsFilter::eventFilter(QObject* watched, QEvent* event)
     if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
         const auto& key = static_cast<const QKeyEvent&>(*event);
         // Only a modifier's own press or release is a change of the flags, as on the Mac.
-        if (maskOfKey(key.key()) != 0 && belongsTo(watched, window()))
+        if (maskOfKey(key.key()) != 0 && belongsTo(watched, window_))
             handler_(modifierFlagsAfter(key));
-    } else if (type == QEvent::WindowDeactivate && watched == window()) {
+    } else if (type == QEvent::WindowDeactivate && watched == window_.data()) {
         // Keys let go while another window has the keyboard never reach this one.
         handler_(0);
     }

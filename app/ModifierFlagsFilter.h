@@ -27,17 +27,14 @@ class ModifierFlagsFilter : public QObject {
 public:
     using Handler = std::function<void(std::uint64_t modifierFlags)>;
     // Watches the whole application (key events go to the focused control, not to the window) and
-    // passes on only what reaches the window's own controls. The window may not exist yet: it is
-    // asked for until it does, and followed until it is destroyed. Every event goes on unchanged.
-    ModifierFlagsFilter(QObject* parent, std::function<QWidget*()> findWindow, Handler handler);
+    // passes on only what reaches the window's own controls; the window is followed until it is
+    // destroyed. Every event goes on unchanged.
+    ModifierFlagsFilter(QObject* parent, QWidget* window, Handler handler);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QWidget* window();
-
-    std::function<QWidget*()> findWindow_;
     QPointer<QWidget> window_;
     Handler handler_;
 };

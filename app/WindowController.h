@@ -7,6 +7,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -24,6 +25,7 @@ namespace veltrona {
 class AccountArrayController;
 class CommandRunner;
 class MainWindow;
+class ModifierFlagsFilter;
 class Sheet;
 class TaskWrapper;
 class UserDefaults;
@@ -130,22 +132,32 @@ public:
     CommandRunner& runner();
     const AppServices& services() const { return services_; }
 
+    // Test seam: told of every action method a control dispatches to, with its sender, just
+    // before the method runs.
+    using Action = void (WindowController::*)(QObject* sender);
+    void setActionObserver(std::function<void(Action, QObject*)> observer) { actionObserver_ = std::move(observer); }
+
 private:
+    struct Forms;
+
     void loadWindowResource();
     void createRunner();
     void connectActions();
+    template <typename Control, typename Signal>
+    void connectAction(Control* control, Signal signal, Action action);
     void beginSheet(Sheet* sheet);
     void startProgress();
     void stopProgress();
     void rememberLoginChoices();
     // Ends any edit in progress, as making the window its own first responder does.
     void endEditing();
-    QObject* watchModifierFlags();
 
     AppServices services_;
+    std::unique_ptr<Forms> forms_;
     MainWindow* window_ = nullptr;
-    // Installed with the controller, so flagsChanged hears every change of the modifier keys.
-    QObject* modifierFlagsFilter_ = watchModifierFlags();
+    // Made once the window exists, so flagsChanged hears every change of the modifier keys.
+    ModifierFlagsFilter* modifierFlagsFilter_ = nullptr;
+    std::function<void(Action, QObject*)> actionObserver_;
 };
 
 } // namespace veltrona

@@ -4,7 +4,6 @@
 
 #include "app/AppResources.h"
 #include "app/MainWindow.h"
-#include "app/ModifierFlagsFilter.h"
 #include "vpnserver/PortProbe.h"
 #include "vpnserver/ServerFileLocations.h"
 #include "vpnserver/ServerFileReader.h"
@@ -127,13 +126,6 @@ void WindowController::endEditing()
         return;
     focused->clearFocus();
     window_->setFocus(Qt::OtherFocusReason);
-}
-
-QObject* WindowController::watchModifierFlags()
-{
-    return new ModifierFlagsFilter(
-        this, [this]() -> QWidget* { return window_; },
-        [this](std::uint64_t modifierFlags) { flagsChanged(modifierFlags); });
 }
 
 } // namespace veltrona

@@ -58,9 +58,6 @@ bool WindowController::initialize(const ProcessInfo& processInfo, UserDefaults& 
 
 void WindowController::awakeFromNib()
 {
-    connect(userAccountsTableView, &QTableView::doubleClicked, this,
-            [this] { handleDoubleClick(userAccountsTableView); });
-
     const UserDefaults& defaults = services_.defaults;
     administratorField->setText(QString::fromStdString(defaults.stringForKey(kAdministratorNameKey)));
     savePasswordInKeychain->setChecked(defaults.integerForKey(kRememberPasswordKey) != 0);
