@@ -1,6 +1,6 @@
 // The launch sequence and the login sheet, driven as a user would, against an emulated Mac with
 // the real runner's authentication and the emulated login keychain.
-#include "app/InstallationScript.h"
+#include "vpnserver/InstallationScript.h"
 #include "app/Sheet.h"
 #include "app/UserDefaults.h"
 #include "app/WindowController.h"
