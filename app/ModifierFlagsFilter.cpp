@@ -16,7 +16,7 @@ std::uint64_t maskOfKey(int key)
         return kControlKeyMask;
     case Qt::Key_Alt:
     case Qt::Key_AltGr:
-        return kAlternateKeyMask;
+        return kOptionKeyMask;
     case Qt::Key_Meta:
         return kCommandKeyMask;
     default:
@@ -41,7 +41,7 @@ std::uint64_t modifierFlagsAfter(const QKeyEvent& event)
     if (modifiers & Qt::ControlModifier)
         flags |= kControlKeyMask;
     if (modifiers & Qt::AltModifier)
-        flags |= kAlternateKeyMask;
+        flags |= kOptionKeyMask;
     if (modifiers & Qt::MetaModifier)
         flags |= kCommandKeyMask;
     // Platforms differ on whether a modifier's own event already shows it changed.

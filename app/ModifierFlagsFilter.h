@@ -3,6 +3,8 @@
 // of the window's own controls has the keyboard, and reports the flags held afterwards, in the
 // Mac's bit layout (Option = 0x80000).
 
+#include "vpnserver/VpnButton.h" // kOptionKeyMask
+
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -16,7 +18,7 @@ namespace veltrona {
 
 inline constexpr std::uint64_t kShiftKeyMask = 0x20000;
 inline constexpr std::uint64_t kControlKeyMask = 0x40000;
-inline constexpr std::uint64_t kAlternateKeyMask = 0x80000;
+// Option (Alt) is kOptionKeyMask, 0x80000, the one bit the button acts on.
 inline constexpr std::uint64_t kCommandKeyMask = 0x100000;
 
 // The Mac modifier flags held once the event has been handled: a modifier's own press counts as

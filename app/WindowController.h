@@ -27,6 +27,7 @@ class CommandRunner;
 class MainWindow;
 class ModifierFlagsFilter;
 class Sheet;
+struct ServerSettings;
 class TaskWrapper;
 class UserDefaults;
 
@@ -149,6 +150,8 @@ private:
     void startProgress();
     void stopProgress();
     void rememberLoginChoices();
+    // What the settings controls hold, exactly as typed.
+    ServerSettings serverSettings() const;
     // Ends any edit in progress, as making the window its own first responder does.
     void endEditing();
 

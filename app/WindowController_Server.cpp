@@ -37,16 +37,20 @@ std::string stdText(const QString& text)
 
 } // namespace
 
-void WindowController::vpnConfig()
+ServerSettings WindowController::serverSettings() const
 {
-    const ServerSettings settings{
+    return {
         stdText(vpnTypeMenu->currentText()),       stdText(vpnHostField->text()),
         stdText(sharedSecretField->text()),        stdText(dnsServerAddressesField->text()),
         stdText(searchDomainsField->text()),       stdText(startIPAddressField->text()),
         stdText(endIPAddressField->text()),
     };
+}
+
+void WindowController::vpnConfig()
+{
     // What failed is not shown here: the reload that follows every write shows what is installed.
-    veltrona::vpnConfig(settings, serverFileLocations(services_), runner());
+    veltrona::vpnConfig(serverSettings(), serverFileLocations(services_), runner());
 }
 
 void WindowController::loadVPNSettings()
@@ -78,8 +82,7 @@ void WindowController::VPN(QObject* sender)
 
     const auto* button = qobject_cast<const QAbstractButton*>(sender);
     const std::string title = button ? stdText(button->text()) : std::string();
-    performVPNAction(title, runner(), services_.paths,
-                     {[this] { doSanityCheck(); }, [this] { vpnConfig(); }});
+    performVPNAction(title, serverSettings(), serverFileLocations(services_), runner());
 
     loadVPNSettings();
     checkStatusLights(sender);
