@@ -1,4 +1,5 @@
-// Construction: the window resource loaded, outlets bound, actions connected.
+// Construction (the window resource loaded, outlets bound, actions connected) and the helpers
+// every subsystem's actions share: the runner, sheets, the progress indicator, ending an edit.
 #include "app/WindowController.h"
 
 #include "app/AccountArrayController.h"
@@ -233,6 +234,16 @@ void WindowController::startProgress()
 void WindowController::stopProgress()
 {
     progressIndicator->hide();
+}
+
+void WindowController::endEditing()
+{
+    // Only a field being typed into gives up the keyboard; a button keeps it for the next key.
+    QWidget* focused = window_->focusWidget();
+    if (qobject_cast<QLineEdit*>(focused) == nullptr)
+        return;
+    focused->clearFocus();
+    window_->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace veltrona

@@ -86,7 +86,9 @@ public:
     QLineEdit* userResetPasswordVerifyField = nullptr;
     QLabel* portForwardingInfo = nullptr;
 
-    // Start-up, login and installation (WindowController_Startup.cpp, WindowController_Install.cpp).
+    // Application shell: start-up, login and the reload (WindowController_Startup.cpp), installation
+    // and de-installation (WindowController_Install.cpp), closing (WindowController_Closing.cpp),
+    // the update check and the web links (WindowController_Update.cpp).
     void awakeFromNib();
     void applicationDidFinishLaunching();
     // 0: the administrator is authenticated; 1: not.
@@ -97,37 +99,42 @@ public:
     void doSanityCheck();
     // Whether a path of this machine names any existing file-system object (symbolic links followed).
     bool checkIfUnixPathExists(const std::string& path) const;
+    // Loads the settings, the account list and the status, in this order.
     void reloadData(QObject* sender);
-
-    // The loaders reloadData calls, in this order, and the actions of the window's controls, whose
-    // behaviour comes with the server, account, network and profile parts
-    // (WindowController_Pending.cpp until then).
-    void loadVPNSettings();
-    void loadUserAccountsArray();
-    void checkStatusLights(QObject* sender);
     bool windowShouldClose(QObject* sender);
-    void VPN(QObject* sender);
-    void showSharedSecretPanel(QObject* sender);
-    void closeSharedSecretPanel(QObject* sender);
-    void addUser(QObject* sender);
-    void saveUser(QObject* sender);
-    void closeSheet(QObject* sender);
-    void handleDoubleClick(QObject* sender);
-    void saveNewPassword(QObject* sender);
-    void deleteUser(QObject* sender);
-    void controlTextDidChange(QObject* control);
-    void suggestIPAddresses(QObject* sender);
-    void saveMobileConfigProfile(QObject* sender);
     void checkForUpdates(QObject* sender);
     void loadURL(QObject* sender);
     void deInstall(QObject* sender);
 
-    // Server settings, start, restart, stop and status (WindowController_Server.cpp).
+    // The VPN server: settings, shared secret, start, restart, stop and status
+    // (WindowController_VpnServer.cpp).
+    void loadVPNSettings();
     void vpnConfig();
+    void checkStatusLights(QObject* sender);
+    void VPN(QObject* sender);
     // The modifier keys held, in the Mac's bits: Option turns "Restart VPN" into "Stop VPN".
     void flagsChanged(std::uint64_t modifierFlags);
     bool checkIfOpenPort(int portNo);
     bool checkIfLightIsOn(QLabel* light, int portNo);
+    void showSharedSecretPanel(QObject* sender);
+    void closeSharedSecretPanel(QObject* sender);
+
+    // VPN user accounts (WindowController_Accounts.cpp).
+    void loadUserAccountsArray();
+    void addUser(QObject* sender);
+    void saveUser(QObject* sender);
+    void handleDoubleClick(QObject* sender);
+    void saveNewPassword(QObject* sender);
+    void deleteUser(QObject* sender);
+    void controlTextDidChange(QObject* control);
+
+    // Network address suggestion (WindowController_Network.cpp) and client profile export
+    // (WindowController_Profiles.cpp).
+    void suggestIPAddresses(QObject* sender);
+    void saveMobileConfigProfile(QObject* sender);
+
+    // Ends the sheet that holds the sending control, whichever subsystem's (WindowController.cpp).
+    void closeSheet(QObject* sender);
 
     // The road every root command takes: unixTask, or the runner the services name instead.
     CommandRunner& runner();

@@ -1,4 +1,5 @@
-// First-run installation of the server files.
+// First-run installation of the server files (Part 1.1), and de-installation (Part 1.4), whose
+// behaviour comes with a later issue.
 #include "app/WindowController.h"
 
 #include "vpnserver/InstallationScript.h"
@@ -17,5 +18,7 @@ bool WindowController::checkIfUnixPathExists(const std::string& path) const
 {
     return unixPathExists(path);
 }
+
+void WindowController::deInstall(QObject*) {}
 
 } // namespace veltrona
