@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMenu>
 
 namespace veltrona {
 
@@ -58,6 +59,12 @@ ModifierFlagsFilter::ModifierFlagsFilter(QObject* parent, QWidget* window, Handl
 {
     if (QCoreApplication* application = QCoreApplication::instance())
         application->installEventFilter(this);
+    // Alt and a menu's mnemonic open the menu, which then has the keyboard: Alt may be let go
+    // where this filter never hears it. A closing menu ends the Option state, as a lost keyboard does.
+    if (window != nullptr) {
+        for (QMenu* menu : window->findChildren<QMenu*>())
+            connect(menu, &QMenu::aboutToHide, this, [this] { handler_(0); });
+    }
 }
 
 bool ModifierFlagsFilter::eventFilter(QObject* watched, QEvent* event)
@@ -66,8 +73,15 @@ bool ModifierFlagsFilter::eventFilter(QObject* watched, QEvent* event)
     if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
         const auto& key = static_cast<const QKeyEvent&>(*event);
         // Only a modifier's own press or release is a change of the flags, as on the Mac.
-        if (maskOfKey(key.key()) != 0 && belongsTo(watched, window_))
-            handler_(modifierFlagsAfter(key));
+        if (maskOfKey(key.key()) == 0)
+            return false;
+        const std::uint64_t flags = modifierFlagsAfter(key);
+        if (belongsTo(watched, window_))
+            handler_(flags);
+        else if (type == QEvent::KeyRelease && (flags & kOptionKeyMask) == 0)
+            // Let go anywhere else in the application (an open menu, a sheet): that can end the
+            // Option state, never begin it.
+            handler_(flags);
     } else if (type == QEvent::WindowDeactivate && watched == window_.data()) {
         // Keys let go while another window has the keyboard never reach this one.
         handler_(0);

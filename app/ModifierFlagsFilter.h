@@ -29,8 +29,9 @@ class ModifierFlagsFilter : public QObject {
 public:
     using Handler = std::function<void(std::uint64_t modifierFlags)>;
     // Watches the whole application (key events go to the focused control, not to the window) and
-    // passes on only what reaches the window's own controls; the window is followed until it is
-    // destroyed. Every event goes on unchanged.
+    // passes on what reaches the window's own controls; elsewhere (a menu, a sheet) only a release
+    // that leaves Option up, and a menu of the window closing counts as all keys let go. The
+    // window is followed until it is destroyed. Every event goes on unchanged.
     ModifierFlagsFilter(QObject* parent, QWidget* window, Handler handler);
 
 protected:

@@ -3,7 +3,7 @@
 #include "app/WindowController.h"
 
 #include "app/AppResources.h"
-#include "app/MainWindow.h"
+#include "app/ButtonTitle.h"
 #include "vpnserver/PortProbe.h"
 #include "vpnserver/ServerFileLocations.h"
 #include "vpnserver/ServerFileReader.h"
@@ -80,8 +80,9 @@ void WindowController::VPN(QObject* sender)
     endEditing();
     startProgress();
 
+    // The title the program set: a theme's accelerator marks in the text must not make it unknown.
     const auto* button = qobject_cast<const QAbstractButton*>(sender);
-    const std::string title = button ? stdText(button->text()) : std::string();
+    const std::string title = button ? stdText(titleWithoutAccelerators(button->text())) : std::string();
     performVPNAction(title, serverSettings(), serverFileLocations(services_), runner());
 
     loadVPNSettings();
@@ -104,7 +105,8 @@ void WindowController::flagsChanged(std::uint64_t modifierFlags)
 {
     if (vpnButton == nullptr)
         return;
-    if (const std::optional<std::string> title = titleForModifierFlags(modifierFlags, stdText(vpnButton->text())))
+    const std::string current = stdText(titleWithoutAccelerators(vpnButton->text()));
+    if (const std::optional<std::string> title = titleForModifierFlags(modifierFlags, current))
         vpnButton->setText(qText(*title));
 }
 
