@@ -18,6 +18,7 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QString;
 class QTableView;
 
 namespace veltrona {
@@ -157,6 +158,8 @@ private:
     void startProgress();
     void stopProgress();
     void rememberLoginChoices();
+    // The start button's title, and its accessible name with it.
+    void setVpnButtonTitle(const QString& title);
     // What the settings controls hold, exactly as typed.
     ServerSettings serverSettings() const;
     // Ends any edit in progress, as making the window its own first responder does.

@@ -93,7 +93,7 @@ void WindowController::VPN(QObject* sender)
 void WindowController::checkStatusLights(QObject* /*sender*/)
 {
     const VpnButtonState state = veltrona::checkStatusLights(runner());
-    vpnButton->setText(qText(state.title));
+    setVpnButtonTitle(qText(state.title));
     vpnButton->setToolTip(qText(state.toolTip));
     vpnLight->setPixmap(imageNamed(qText(state.lightImage)));
     // The light's colour is all it says; a screen reader needs it in words.
@@ -107,7 +107,14 @@ void WindowController::flagsChanged(std::uint64_t modifierFlags)
         return;
     const std::string current = stdText(titleWithoutAccelerators(vpnButton->text()));
     if (const std::optional<std::string> title = titleForModifierFlags(modifierFlags, current))
-        vpnButton->setText(qText(*title));
+        setVpnButtonTitle(qText(*title));
+}
+
+void WindowController::setVpnButtonTitle(const QString& title)
+{
+    vpnButton->setText(title);
+    // A screen reader hears the title, the state and the action in one; the description explains.
+    vpnButton->setAccessibleName(title);
 }
 
 bool WindowController::checkIfOpenPort(int portNo)
