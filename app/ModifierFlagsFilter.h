@@ -1,7 +1,7 @@
 #pragma once
 // The Mac's flagsChanged: for a Qt window: watches the modifier keys pressed and released while one
-// of the window's own controls has the keyboard, and reports the flags held afterwards, in the
-// Mac's bit layout (Option = 0x80000).
+// of the window's own controls has the keyboard (and let go anywhere), and reports the flags held
+// afterwards, in the Mac's bit layout (Option = 0x80000).
 
 #include "vpnserver/VpnButton.h" // kOptionKeyMask
 
