@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMenu>
 
 namespace veltrona {
 
@@ -16,7 +17,7 @@ std::uint64_t maskOfKey(int key)
         return kControlKeyMask;
     case Qt::Key_Alt:
     case Qt::Key_AltGr:
-        return kAlternateKeyMask;
+        return kOptionKeyMask;
     case Qt::Key_Meta:
         return kCommandKeyMask;
     default:
@@ -41,7 +42,7 @@ std::uint64_t modifierFlagsAfter(const QKeyEvent& event)
     if (modifiers & Qt::ControlModifier)
         flags |= kControlKeyMask;
     if (modifiers & Qt::AltModifier)
-        flags |= kAlternateKeyMask;
+        flags |= kOptionKeyMask;
     if (modifiers & Qt::MetaModifier)
         flags |= kCommandKeyMask;
     // Platforms differ on whether a modifier's own event already shows it changed.
@@ -53,22 +54,17 @@ std::uint64_t modifierFlagsAfter(const QKeyEvent& event)
     return flags;
 }
 
-ModifierFlagsFilter::ModifierFlagsFilter(QObject* parent, std::function<QWidget*()> findWindow, Handler handler)
-    : QObject(parent), findWindow_(std::move(findWindow)), handler_(std::move(handler))
+ModifierFlagsFilter::ModifierFlagsFilter(QObject* parent, QWidget* window, Handler handler)
+    : QObject(parent), window_(window), handler_(std::move(handler))
 {
     if (QCoreApplication* application = QCoreApplication::instance())
         application->installEventFilter(this);
-}
-
-QWidget* ModifierFlagsFilter::window()
-{
-    // Once found, the window is only followed: a destroyed one must not be asked for again.
-    if (findWindow_ && window_.isNull()) {
-        window_ = findWindow_();
-        if (!window_.isNull())
-            findWindow_ = nullptr;
+    // Alt and a menu's mnemonic open the menu, which then has the keyboard: Alt may be let go
+    // where this filter never hears it. A closing menu ends the Option state, as a lost keyboard does.
+    if (window != nullptr) {
+        for (QMenu* menu : window->findChildren<QMenu*>())
+            connect(menu, &QMenu::aboutToHide, this, [this] { handler_(0); });
     }
-    return window_;
 }
 
 bool ModifierFlagsFilter::eventFilter(QObject* watched, QEvent* event)
@@ -77,9 +73,16 @@ bool ModifierFlagsFilter::eventFilter(QObject* watched, QEvent* event)
     if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
         const auto& key = static_cast<const QKeyEvent&>(*event);
         // Only a modifier's own press or release is a change of the flags, as on the Mac.
-        if (maskOfKey(key.key()) != 0 && belongsTo(watched, window()))
-            handler_(modifierFlagsAfter(key));
-    } else if (type == QEvent::WindowDeactivate && watched == window()) {
+        if (maskOfKey(key.key()) == 0)
+            return false;
+        const std::uint64_t flags = modifierFlagsAfter(key);
+        if (belongsTo(watched, window_))
+            handler_(flags);
+        else if (type == QEvent::KeyRelease && (flags & kOptionKeyMask) == 0)
+            // Let go anywhere else in the application (an open menu, a sheet): that can end the
+            // Option state, never begin it.
+            handler_(flags);
+    } else if (type == QEvent::WindowDeactivate && watched == window_.data()) {
         // Keys let go while another window has the keyboard never reach this one.
         handler_(0);
     }

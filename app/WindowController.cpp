@@ -1,4 +1,5 @@
-// Construction: the window resource loaded, outlets bound, actions connected.
+// Construction (the window resource loaded, outlets bound, actions connected) and the helpers
+// every subsystem's actions share: the runner, sheets, the progress indicator, ending an edit.
 #include "app/WindowController.h"
 
 #include "app/AccountArrayController.h"
@@ -6,6 +7,7 @@
 #include "app/DefaultsBinding.h"
 #include "app/Interaction.h"
 #include "app/MainWindow.h"
+#include "app/ModifierFlagsFilter.h"
 #include "app/Sheet.h"
 #include "app/WindowStyle.h"
 #include "services/TaskWrapper.h"
@@ -26,6 +28,16 @@
 
 namespace veltrona {
 
+// The generated forms of the main window and its four sheets, kept for the controller's life: every
+// control is reached through a member the compiler checks, never looked up by its name.
+struct WindowController::Forms {
+    Ui::MainWindow main;
+    Ui::LoginPanel login;
+    Ui::SharedSecretPanel sharedSecret;
+    Ui::UserAccountsPanel userAccounts;
+    Ui::UserResetPasswordPanel userResetPassword;
+};
+
 namespace {
 
 // Sheets belong to the main window, as a Mac sheet belongs to its parent.
@@ -36,19 +48,15 @@ Sheet* makeSheet(MainWindow* window)
     return sheet;
 }
 
-// Every action method takes its sender, as AppKit passes it.
-template <typename Control, typename Signal>
-void connectAction(Control* control, Signal signal, WindowController* controller,
-                   void (WindowController::*action)(QObject*))
-{
-    QObject::connect(control, signal, controller, [controller, control, action] { (controller->*action)(control); });
-}
-
 } // namespace
 
-WindowController::WindowController(AppServices services) : services_(std::move(services))
+WindowController::WindowController(AppServices services)
+    : services_(std::move(services)), forms_(std::make_unique<Forms>())
 {
     loadWindowResource();
+    // Made once the window exists: it passes on what reaches the window's own controls.
+    modifierFlagsFilter_ = new ModifierFlagsFilter(this, window_,
+                                                   [this](std::uint64_t modifierFlags) { flagsChanged(modifierFlags); });
     connectActions();
     awakeFromNib();
 }
@@ -60,59 +68,55 @@ WindowController::~WindowController()
 
 void WindowController::loadWindowResource()
 {
+    Forms& ui = *forms_;
     window_ = new MainWindow;
-    Ui::MainWindow mainUi;
-    mainUi.setupUi(window_);
+    ui.main.setupUi(window_);
     applyWindowStyle(window_);
 
     loginPanel = makeSheet(window_);
-    Ui::LoginPanel loginUi;
-    loginUi.setupUi(loginPanel);
-    administratorField = loginUi.administratorField;
-    passwordField = loginUi.passwordField;
-    passwordInfoField = loginUi.passwordInfoField;
-    savePasswordInKeychain = loginUi.savePasswordInKeychain;
-    loginButton = loginUi.loginButton;
-    quitButton = loginUi.quitButton;
+    ui.login.setupUi(loginPanel);
+    administratorField = ui.login.administratorField;
+    passwordField = ui.login.passwordField;
+    passwordInfoField = ui.login.passwordInfoField;
+    savePasswordInKeychain = ui.login.savePasswordInKeychain;
+    loginButton = ui.login.loginButton;
+    quitButton = ui.login.quitButton;
 
-    progressIndicator = mainUi.progressIndicator;
-    vpnButton = mainUi.vpnButton;
-    vpnLight = mainUi.vpnLight;
-    vpnTypeMenu = mainUi.vpnTypeMenu;
-    vpnHostField = mainUi.vpnHostField;
-    sharedSecretField = mainUi.sharedSecretField;
-    dnsServerAddressesField = mainUi.dnsServerAddressesField;
-    searchDomainsField = mainUi.searchDomainsField;
-    startIPAddressField = mainUi.startIPAddressField;
-    endIPAddressField = mainUi.endIPAddressField;
+    progressIndicator = ui.main.progressIndicator;
+    vpnButton = ui.main.vpnButton;
+    vpnLight = ui.main.vpnLight;
+    vpnTypeMenu = ui.main.vpnTypeMenu;
+    vpnHostField = ui.main.vpnHostField;
+    sharedSecretField = ui.main.sharedSecretField;
+    dnsServerAddressesField = ui.main.dnsServerAddressesField;
+    searchDomainsField = ui.main.searchDomainsField;
+    startIPAddressField = ui.main.startIPAddressField;
+    endIPAddressField = ui.main.endIPAddressField;
 
     sharedSecretPanel = makeSheet(window_);
-    Ui::SharedSecretPanel secretUi;
-    secretUi.setupUi(sharedSecretPanel);
-    sharedSecretPanelField = secretUi.sharedSecretPanelField;
+    ui.sharedSecret.setupUi(sharedSecretPanel);
+    sharedSecretPanelField = ui.sharedSecret.sharedSecretPanelField;
 
     userAccountsController = new AccountArrayController(this);
     userAccountsController->setObjectName(QStringLiteral("userAccountsController"));
-    userAccountsTableView = mainUi.userAccountsTableView;
+    userAccountsTableView = ui.main.userAccountsTableView;
     userAccountsController->attachTableView(userAccountsTableView);
 
     userAccountsPanel = makeSheet(window_);
-    Ui::UserAccountsPanel accountsUi;
-    accountsUi.setupUi(userAccountsPanel);
-    userAccountsInfoField = accountsUi.userAccountsInfoField;
-    userNameField = accountsUi.userNameField;
-    userPasswordField = accountsUi.userPasswordField;
-    userPasswordVerifyField = accountsUi.userPasswordVerifyField;
+    ui.userAccounts.setupUi(userAccountsPanel);
+    userAccountsInfoField = ui.userAccounts.userAccountsInfoField;
+    userNameField = ui.userAccounts.userNameField;
+    userPasswordField = ui.userAccounts.userPasswordField;
+    userPasswordVerifyField = ui.userAccounts.userPasswordVerifyField;
 
     userResetPasswordPanel = makeSheet(window_);
-    Ui::UserResetPasswordPanel resetUi;
-    resetUi.setupUi(userResetPasswordPanel);
-    userResetPasswordInfoField = resetUi.userResetPasswordInfoField;
-    userResetPasswordUserNameField = resetUi.userResetPasswordUserNameField;
-    userResetPasswordField = resetUi.userResetPasswordField;
-    userResetPasswordVerifyField = resetUi.userResetPasswordVerifyField;
+    ui.userResetPassword.setupUi(userResetPasswordPanel);
+    userResetPasswordInfoField = ui.userResetPassword.userResetPasswordInfoField;
+    userResetPasswordUserNameField = ui.userResetPassword.userResetPasswordUserNameField;
+    userResetPasswordField = ui.userResetPassword.userResetPasswordField;
+    userResetPasswordVerifyField = ui.userResetPassword.userResetPasswordVerifyField;
 
-    portForwardingInfo = mainUi.portForwardingInfo;
+    portForwardingInfo = ui.main.portForwardingInfo;
 
     for (Sheet* sheet : {loginPanel, sharedSecretPanel, userAccountsPanel, userResetPasswordPanel})
         applyWindowStyle(sheet);
@@ -127,64 +131,64 @@ void WindowController::loadWindowResource()
     vpnLight->setPixmap(imageNamed(QStringLiteral("red")));
 }
 
+template <typename Control, typename Signal>
+void WindowController::connectAction(Control* control, Signal signal, Action action)
+{
+    // Every action method takes its sender, as AppKit passes it.
+    connect(control, signal, this, [this, control, action] {
+        if (actionObserver_)
+            actionObserver_(action, control);
+        (this->*action)(control);
+    });
+}
+
 void WindowController::connectActions()
 {
+    const Forms& ui = *forms_;
     window_->setShouldCloseHandler([this] { return windowShouldClose(window_); });
 
-    connectAction(loginButton, &QPushButton::clicked, this, &WindowController::doLogin);
-    connectAction(quitButton, &QPushButton::clicked, this, &WindowController::quitApp);
-    connectAction(vpnButton, &QPushButton::clicked, this, &WindowController::VPN);
+    connectAction(loginButton, &QPushButton::clicked, &WindowController::doLogin);
+    connectAction(quitButton, &QPushButton::clicked, &WindowController::quitApp);
+    connectAction(vpnButton, &QPushButton::clicked, &WindowController::VPN);
 
-    auto button = [](QWidget* root, const char* name) {
-        return root->findChild<QAbstractButton*>(QString::fromLatin1(name));
+    const std::pair<QAbstractButton*, Action> buttons[] = {
+        {ui.main.showSharedSecretPanelButton, &WindowController::showSharedSecretPanel},
+        {ui.main.suggestIPAddressesButton, &WindowController::suggestIPAddresses},
+        {ui.main.addUserButton, &WindowController::addUser},
+        {ui.main.deleteUserButton, &WindowController::deleteUser},
+        {ui.main.resetPasswordButton, &WindowController::handleDoubleClick},
+        {ui.main.saveMobileConfigProfileButton, &WindowController::saveMobileConfigProfile},
+        {ui.sharedSecret.sharedSecretCancelButton, &WindowController::closeSharedSecretPanel},
+        {ui.sharedSecret.sharedSecretSaveButton, &WindowController::closeSharedSecretPanel},
+        {ui.userAccounts.userAccountsCreateButton, &WindowController::saveUser},
+        {ui.userAccounts.userAccountsCancelButton, &WindowController::closeSheet},
+        {ui.userResetPassword.userResetPasswordSaveButton, &WindowController::saveNewPassword},
+        {ui.userResetPassword.userResetPasswordCancelButton, &WindowController::closeSheet},
     };
-    auto action = [this](const char* name) { return window_->findChild<QAction*>(QString::fromLatin1(name)); };
+    for (const auto& [button, method] : buttons)
+        connectAction(button, &QAbstractButton::clicked, method);
 
-    using Action = void (WindowController::*)(QObject*);
-    const std::pair<const char*, Action> windowButtons[] = {
-        {"showSharedSecretPanelButton", &WindowController::showSharedSecretPanel},
-        {"suggestIPAddressesButton", &WindowController::suggestIPAddresses},
-        {"addUserButton", &WindowController::addUser},
-        {"deleteUserButton", &WindowController::deleteUser},
-        {"resetPasswordButton", &WindowController::handleDoubleClick},
-        {"saveMobileConfigProfileButton", &WindowController::saveMobileConfigProfile},
+    const std::pair<QAction*, Action> menuItems[] = {
+        {ui.main.saveMobileConfigProfileAction, &WindowController::saveMobileConfigProfile},
+        {ui.main.showSharedSecretPanelAction, &WindowController::showSharedSecretPanel},
+        {ui.main.suggestIPAddressesAction, &WindowController::suggestIPAddresses},
+        {ui.main.deInstallAction, &WindowController::deInstall},
+        {ui.main.addUserAction, &WindowController::addUser},
+        {ui.main.resetPasswordAction, &WindowController::handleDoubleClick},
+        {ui.main.deleteUserAction, &WindowController::deleteUser},
+        {ui.main.checkForUpdatesAction, &WindowController::checkForUpdates},
+        {ui.main.homePageAction, &WindowController::loadURL},
+        {ui.main.productPageAction, &WindowController::loadURL},
     };
-    for (const auto& [name, method] : windowButtons)
-        connectAction(button(window_, name), &QAbstractButton::clicked, this, method);
-
-    const std::pair<const char*, Action> menuItems[] = {
-        {"saveMobileConfigProfileAction", &WindowController::saveMobileConfigProfile},
-        {"showSharedSecretPanelAction", &WindowController::showSharedSecretPanel},
-        {"suggestIPAddressesAction", &WindowController::suggestIPAddresses},
-        {"deInstallAction", &WindowController::deInstall},
-        {"addUserAction", &WindowController::addUser},
-        {"resetPasswordAction", &WindowController::handleDoubleClick},
-        {"deleteUserAction", &WindowController::deleteUser},
-        {"checkForUpdatesAction", &WindowController::checkForUpdates},
-        {"homePageAction", &WindowController::loadURL},
-        {"productPageAction", &WindowController::loadURL},
-    };
-    for (const auto& [name, method] : menuItems)
-        connectAction(action(name), &QAction::triggered, this, method);
-    connect(action("closeWindowAction"), &QAction::triggered, window_, &QWidget::close);
-    connect(action("quitAction"), &QAction::triggered, this, [this] { services_.interaction.terminate(); });
-
-    connectAction(button(sharedSecretPanel, "sharedSecretCancelButton"), &QAbstractButton::clicked, this,
-                  &WindowController::closeSharedSecretPanel);
-    connectAction(button(sharedSecretPanel, "sharedSecretSaveButton"), &QAbstractButton::clicked, this,
-                  &WindowController::closeSharedSecretPanel);
-    connectAction(button(userAccountsPanel, "userAccountsCreateButton"), &QAbstractButton::clicked, this,
-                  &WindowController::saveUser);
-    connectAction(button(userAccountsPanel, "userAccountsCancelButton"), &QAbstractButton::clicked, this,
-                  &WindowController::closeSheet);
-    connectAction(button(userResetPasswordPanel, "userResetPasswordSaveButton"), &QAbstractButton::clicked, this,
-                  &WindowController::saveNewPassword);
-    connectAction(button(userResetPasswordPanel, "userResetPasswordCancelButton"), &QAbstractButton::clicked, this,
-                  &WindowController::closeSheet);
+    for (const auto& [item, method] : menuItems)
+        connectAction(item, &QAction::triggered, method);
+    connect(ui.main.closeWindowAction, &QAction::triggered, window_, &QWidget::close);
+    connect(ui.main.quitAction, &QAction::triggered, this, [this] { services_.interaction.terminate(); });
 
     // The controller is the delegate of these two fields: it sees every change the user makes.
     for (QLineEdit* field : {userNameField, sharedSecretPanelField})
-        connectAction(field, &QLineEdit::textEdited, this, &WindowController::controlTextDidChange);
+        connectAction(field, &QLineEdit::textEdited, &WindowController::controlTextDidChange);
+    connectAction(userAccountsTableView, &QTableView::doubleClicked, &WindowController::handleDoubleClick);
 }
 
 void WindowController::showWindow()
@@ -230,6 +234,16 @@ void WindowController::startProgress()
 void WindowController::stopProgress()
 {
     progressIndicator->hide();
+}
+
+void WindowController::endEditing()
+{
+    // Only a field being typed into gives up the keyboard; a button keeps it for the next key.
+    QWidget* focused = window_->focusWidget();
+    if (qobject_cast<QLineEdit*>(focused) == nullptr)
+        return;
+    focused->clearFocus();
+    window_->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace veltrona

@@ -7,6 +7,7 @@
 #include <QObject>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -17,6 +18,7 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QString;
 class QTableView;
 
 namespace veltrona {
@@ -24,7 +26,9 @@ namespace veltrona {
 class AccountArrayController;
 class CommandRunner;
 class MainWindow;
+class ModifierFlagsFilter;
 class Sheet;
+struct ServerSettings;
 class TaskWrapper;
 class UserDefaults;
 
@@ -83,7 +87,9 @@ public:
     QLineEdit* userResetPasswordVerifyField = nullptr;
     QLabel* portForwardingInfo = nullptr;
 
-    // Start-up, login and installation (WindowController_Startup.cpp, WindowController_Install.cpp).
+    // Application shell: start-up, login and the reload (WindowController_Startup.cpp), installation
+    // and de-installation (WindowController_Install.cpp), closing (WindowController_Closing.cpp),
+    // the update check and the web links (WindowController_Update.cpp).
     void awakeFromNib();
     void applicationDidFinishLaunching();
     // 0: the administrator is authenticated; 1: not.
@@ -94,58 +100,77 @@ public:
     void doSanityCheck();
     // Whether a path of this machine names any existing file-system object (symbolic links followed).
     bool checkIfUnixPathExists(const std::string& path) const;
+    // Loads the settings, the account list and the status, in this order.
     void reloadData(QObject* sender);
-
-    // The loaders reloadData calls, in this order, and the actions of the window's controls, whose
-    // behaviour comes with the server, account, network and profile parts
-    // (WindowController_Pending.cpp until then).
-    void loadVPNSettings();
-    void loadUserAccountsArray();
-    void checkStatusLights(QObject* sender);
     bool windowShouldClose(QObject* sender);
-    void VPN(QObject* sender);
-    void showSharedSecretPanel(QObject* sender);
-    void closeSharedSecretPanel(QObject* sender);
-    void addUser(QObject* sender);
-    void saveUser(QObject* sender);
-    void closeSheet(QObject* sender);
-    void handleDoubleClick(QObject* sender);
-    void saveNewPassword(QObject* sender);
-    void deleteUser(QObject* sender);
-    void controlTextDidChange(QObject* control);
-    void suggestIPAddresses(QObject* sender);
-    void saveMobileConfigProfile(QObject* sender);
     void checkForUpdates(QObject* sender);
     void loadURL(QObject* sender);
     void deInstall(QObject* sender);
 
-    // Server settings, start, restart, stop and status (WindowController_Server.cpp).
+    // The VPN server: settings, shared secret, start, restart, stop and status
+    // (WindowController_VpnServer.cpp).
+    void loadVPNSettings();
     void vpnConfig();
+    void checkStatusLights(QObject* sender);
+    void VPN(QObject* sender);
     // The modifier keys held, in the Mac's bits: Option turns "Restart VPN" into "Stop VPN".
     void flagsChanged(std::uint64_t modifierFlags);
     bool checkIfOpenPort(int portNo);
     bool checkIfLightIsOn(QLabel* light, int portNo);
+    void showSharedSecretPanel(QObject* sender);
+    void closeSharedSecretPanel(QObject* sender);
+
+    // VPN user accounts (WindowController_Accounts.cpp).
+    void loadUserAccountsArray();
+    void addUser(QObject* sender);
+    void saveUser(QObject* sender);
+    void handleDoubleClick(QObject* sender);
+    void saveNewPassword(QObject* sender);
+    void deleteUser(QObject* sender);
+    void controlTextDidChange(QObject* control);
+
+    // Network address suggestion (WindowController_Network.cpp) and client profile export
+    // (WindowController_Profiles.cpp).
+    void suggestIPAddresses(QObject* sender);
+    void saveMobileConfigProfile(QObject* sender);
+
+    // Ends the sheet that holds the sending control, whichever subsystem's (WindowController.cpp).
+    void closeSheet(QObject* sender);
 
     // The road every root command takes: unixTask, or the runner the services name instead.
     CommandRunner& runner();
     const AppServices& services() const { return services_; }
 
+    // Test seam: told of every action method a control dispatches to, with its sender, just
+    // before the method runs.
+    using Action = void (WindowController::*)(QObject* sender);
+    void setActionObserver(std::function<void(Action, QObject*)> observer) { actionObserver_ = std::move(observer); }
+
 private:
+    struct Forms;
+
     void loadWindowResource();
     void createRunner();
     void connectActions();
+    template <typename Control, typename Signal>
+    void connectAction(Control* control, Signal signal, Action action);
     void beginSheet(Sheet* sheet);
     void startProgress();
     void stopProgress();
     void rememberLoginChoices();
+    // The start button's title, and its accessible name with it.
+    void setVpnButtonTitle(const QString& title);
+    // What the settings controls hold, exactly as typed.
+    ServerSettings serverSettings() const;
     // Ends any edit in progress, as making the window its own first responder does.
     void endEditing();
-    QObject* watchModifierFlags();
 
     AppServices services_;
+    std::unique_ptr<Forms> forms_;
     MainWindow* window_ = nullptr;
-    // Installed with the controller, so flagsChanged hears every change of the modifier keys.
-    QObject* modifierFlagsFilter_ = watchModifierFlags();
+    // Made once the window exists, so flagsChanged hears every change of the modifier keys.
+    ModifierFlagsFilter* modifierFlagsFilter_ = nullptr;
+    std::function<void(Action, QObject*)> actionObserver_;
 };
 
 } // namespace veltrona

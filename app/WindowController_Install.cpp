@@ -1,26 +1,24 @@
-// First-run installation of the server files.
+// First-run installation of the server files (Part 1.1), and de-installation (Part 1.4), whose
+// behaviour comes with a later issue.
 #include "app/WindowController.h"
 
-#include "app/InstallationScript.h"
-#include "services/CommandRunner.h"
-
-#include <sys/stat.h>
+#include "vpnserver/InstallationScript.h"
 
 namespace veltrona {
 
 void WindowController::doSanityCheck()
 {
+    // The runner is asked for only when there is something to install.
     if (checkIfUnixPathExists(services_.paths.map(kInstallationDirectory)))
         return;
-    CommandRunner& commands = runner();
-    commands.setArgs(installationCommand(services_.paths));
-    commands.startProcessGetResult();
+    installIfMissing(services_.paths, runner());
 }
 
 bool WindowController::checkIfUnixPathExists(const std::string& path) const
 {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0;
+    return unixPathExists(path);
 }
+
+void WindowController::deInstall(QObject*) {}
 
 } // namespace veltrona

@@ -24,9 +24,9 @@ namespace {
 constexpr const char* kAdministratorNameKey = "administratorName";
 constexpr const char* kRememberPasswordKey = "savePasswordInKeychain";
 
-KeychainContext keychainContext(const AppServices& services)
+Keychain passwordStore(const AppServices& services)
 {
-    return {services.keychain, services.processInfo, services.log};
+    return Keychain(services.keychain, services.processInfo, services.log);
 }
 
 } // namespace
@@ -58,9 +58,6 @@ bool WindowController::initialize(const ProcessInfo& processInfo, UserDefaults& 
 
 void WindowController::awakeFromNib()
 {
-    connect(userAccountsTableView, &QTableView::doubleClicked, this,
-            [this] { handleDoubleClick(userAccountsTableView); });
-
     const UserDefaults& defaults = services_.defaults;
     administratorField->setText(QString::fromStdString(defaults.stringForKey(kAdministratorNameKey)));
     savePasswordInKeychain->setChecked(defaults.integerForKey(kRememberPasswordKey) != 0);
@@ -74,7 +71,7 @@ void WindowController::applicationDidFinishLaunching()
     passwordField->setText(QString());
     if (savePasswordInKeychain->isChecked()) {
         const std::string stored =
-            Keychain::getPasswordForUser(keychainContext(services_), administratorField->text().toStdString());
+            passwordStore(services_).getPasswordForUser(administratorField->text().toStdString());
         passwordField->setText(QString::fromStdString(stored));
     }
     if (!passwordField->text().isEmpty() && shouldAccessBeGranted() == 0) {
@@ -107,9 +104,9 @@ void WindowController::doLogin(QObject* /*sender*/)
     services_.interaction.endSheet(loginPanel, 0);
     const std::string name = administratorField->text().toStdString();
     if (savePasswordInKeychain->isChecked())
-        Keychain::storePassword(keychainContext(services_), passwordField->text().toStdString(), name);
+        passwordStore(services_).storePassword(passwordField->text().toStdString(), name);
     else
-        Keychain::deletePasswordForUser(keychainContext(services_), name);
+        passwordStore(services_).deletePasswordForUser(name);
     rememberLoginChoices();
     doStartUpChecks();
 }

@@ -20,38 +20,38 @@ std::string_view upToZero(std::string_view text)
 
 } // namespace
 
-void Keychain::storePassword(const KeychainContext& context, std::string_view password, std::string_view userName)
+void Keychain::storePassword(std::string_view password, std::string_view userName)
 {
-    const std::string service = context.process.processName();
-    const OSStatus status = context.keychain.addGenericPassword(nullptr, upToZero(service), upToZero(userName),
+    const std::string service = process_.processName();
+    const OSStatus status = keychain_.addGenericPassword(nullptr, upToZero(service), upToZero(userName),
                                                                 upToZero(password), nullptr);
     if (status != errSecDuplicateItem)
         return;
     SecKeychainItemRef item;
-    if (context.keychain.findGenericPassword(nullptr, upToZero(service), upToZero(userName), nullptr, &item) == errSecSuccess
+    if (keychain_.findGenericPassword(nullptr, upToZero(service), upToZero(userName), nullptr, &item) == errSecSuccess
         && item)
-        changePassword(context, password, userName, item);
+        changePassword(password, userName, item);
 }
 
-std::string Keychain::getPasswordForUser(const KeychainContext& context, std::string_view userName)
+std::string Keychain::getPasswordForUser(std::string_view userName)
 {
-    return getPasswordForUser(context, userName, std::nullopt, std::nullopt);
+    return getPasswordForUser(userName, std::nullopt, std::nullopt);
 }
 
-std::string Keychain::getPasswordForUser(const KeychainContext& context, std::string_view userName,
+std::string Keychain::getPasswordForUser(std::string_view userName,
                                          const std::optional<std::string>& appName,
                                          const std::optional<std::string>& keychainPath)
 {
     SecKeychainRef keychain;
     if (keychainPath)
-        context.keychain.open(*keychainPath, keychain); // a bad file shows in the find below
-    const std::string service = appName ? *appName : context.process.processName();
+        keychain_.open(*keychainPath, keychain); // a bad file shows in the find below
+    const std::string service = appName ? *appName : process_.processName();
 
     SecKeychainData data;
-    const OSStatus status = context.keychain.findGenericPassword(keychain, upToZero(service), upToZero(userName), &data, nullptr);
+    const OSStatus status = keychain_.findGenericPassword(keychain, upToZero(service), upToZero(userName), &data, nullptr);
     std::string result;
     if (status != errSecSuccess) {
-        context.log.log("error = " + context.keychain.errorMessage(status));
+        log_.log("error = " + keychain_.errorMessage(status));
         result = "ERROR";
     } else {
         const std::size_t taken = std::min(data.size(), kMaxPasswordBytes);
@@ -62,37 +62,37 @@ std::string Keychain::getPasswordForUser(const KeychainContext& context, std::st
         if (isValidUtf8(bytes)) {
             result = std::move(bytes);
         } else {
-            context.log.log("error = The stored password is not UTF-8 text.");
+            log_.log("error = The stored password is not UTF-8 text.");
             result = "ERROR";
         }
-        context.keychain.freeContent(data);
+        keychain_.freeContent(data);
     }
     if (keychainPath) {
         keychain.reset();
-        context.keychain.setUserInteractionAllowed(true);
+        keychain_.setUserInteractionAllowed(true);
     }
     return result;
 }
 
-void Keychain::changePassword(const KeychainContext& context, std::string_view password, std::string_view userName,
+void Keychain::changePassword(std::string_view password, std::string_view userName,
                               const SecKeychainItemRef& item)
 {
     const std::vector<SecKeychainAttribute> attributes{
         {kSecAccountItemAttr, std::string(upToZero(userName))},
-        {kSecServiceItemAttr, std::string(upToZero(context.process.processName()))},
+        {kSecServiceItemAttr, std::string(upToZero(process_.processName()))},
     };
     const std::string_view passwordText = upToZero(password);
     const SecKeychainData data(passwordText.begin(), passwordText.end());
-    context.keychain.modifyAttributesAndData(item, attributes, &data);
+    keychain_.modifyAttributesAndData(item, attributes, &data);
 }
 
-void Keychain::deletePasswordForUser(const KeychainContext& context, std::string_view userName)
+void Keychain::deletePasswordForUser(std::string_view userName)
 {
-    const std::string service = context.process.processName();
+    const std::string service = process_.processName();
     SecKeychainItemRef item;
-    if (context.keychain.findGenericPassword(nullptr, upToZero(service), upToZero(userName), nullptr, &item) == errSecSuccess
+    if (keychain_.findGenericPassword(nullptr, upToZero(service), upToZero(userName), nullptr, &item) == errSecSuccess
         && item)
-        context.keychain.deleteItem(item);
+        keychain_.deleteItem(item);
 }
 
 } // namespace veltrona

@@ -12,31 +12,28 @@
 
 namespace veltrona {
 
-// The services every operation needs.
-struct KeychainContext {
-    KeychainServices& keychain;
-    const ProcessInfo& process;
-    SystemLog& log;
-};
-
-// Class-level operations only; nothing is ever instantiated.
 class Keychain {
 public:
-    Keychain() = delete;
+    // The services every operation needs, kept by reference: they must outlive the object.
+    Keychain(KeychainServices& keychain, const ProcessInfo& process, SystemLog& log)
+        : keychain_(keychain), process_(process), log_(log) {}
 
     // Creates the item or replaces an existing item's password. Failures are not reported.
-    static void storePassword(const KeychainContext& context, std::string_view password, std::string_view userName);
+    void storePassword(std::string_view password, std::string_view userName);
     // The stored password, or "ERROR" (after one log line) when it cannot be read.
-    static std::string getPasswordForUser(const KeychainContext& context, std::string_view userName);
+    std::string getPasswordForUser(std::string_view userName);
     // As above, under another service name and/or in one keychain file only.
-    static std::string getPasswordForUser(const KeychainContext& context, std::string_view userName,
-                                          const std::optional<std::string>& appName,
-                                          const std::optional<std::string>& keychainPath);
+    std::string getPasswordForUser(std::string_view userName, const std::optional<std::string>& appName,
+                                   const std::optional<std::string>& keychainPath);
     // Rewrites the item's account, service and password.
-    static void changePassword(const KeychainContext& context, std::string_view password, std::string_view userName,
-                               const SecKeychainItemRef& item);
+    void changePassword(std::string_view password, std::string_view userName, const SecKeychainItemRef& item);
     // Deletes the item when there is one.
-    static void deletePasswordForUser(const KeychainContext& context, std::string_view userName);
+    void deletePasswordForUser(std::string_view userName);
+
+private:
+    KeychainServices& keychain_;
+    const ProcessInfo& process_;
+    SystemLog& log_;
 };
 
 } // namespace veltrona

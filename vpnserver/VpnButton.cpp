@@ -1,6 +1,8 @@
 #include "vpnserver/VpnButton.h"
 
+#include "vpnserver/InstallationScript.h"
 #include "vpnserver/ServerControl.h"
+#include "vpnserver/ServerFileWriter.h"
 
 namespace veltrona {
 
@@ -38,24 +40,23 @@ std::vector<VpnStep> stepsForTitle(std::string_view title)
     return {};
 }
 
-void performVPNAction(std::string_view title, CommandRunner& runner, const PlatformPaths& platform,
-                      const VpnActionHooks& hooks)
+void performVPNAction(std::string_view title, const ServerSettings& settings, const ServerFileLocations& locations,
+                      CommandRunner& runner)
 {
     for (VpnStep step : stepsForTitle(title)) {
         switch (step) {
         case VpnStep::SanityCheck:
-            if (hooks.doSanityCheck)
-                hooks.doSanityCheck();
+            installIfMissing(locations.platform(), runner);
             break;
         case VpnStep::WriteSettings:
-            if (hooks.vpnConfig)
-                hooks.vpnConfig();
+            // What failed is not reported: the reload that follows shows what is installed.
+            vpnConfig(settings, locations, runner);
             break;
         case VpnStep::StopJob:
-            runStopCommand(runner, platform);
+            runStopCommand(runner, locations.platform());
             break;
         case VpnStep::StartJob:
-            runStartCommand(runner, platform);
+            runStartCommand(runner, locations.platform());
             break;
         }
     }

@@ -1,11 +1,11 @@
 #pragma once
 // The start/restart/stop button: its title is both the server's state and the next action.
 
-#include "platform/PlatformPaths.h"
 #include "services/CommandRunner.h"
+#include "vpnserver/ServerFileLocations.h"
+#include "vpnserver/ServerSettings.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +17,7 @@ inline constexpr std::string_view kStartVPNTitle = "Start VPN";
 inline constexpr std::string_view kRestartVPNTitle = "Restart VPN";
 inline constexpr std::string_view kStopVPNTitle = "Stop VPN";
 inline constexpr std::string_view kStopVPNToolTip = "Option-click to Stop VPN";
+// The Option key's bit in an event's modifier flags, the Mac's layout.
 inline constexpr std::uint64_t kOptionKeyMask = 0x80000;
 
 // Image names of the two status lights.
@@ -43,13 +44,10 @@ std::optional<std::string> titleForModifierFlags(std::uint64_t modifierFlags, st
 enum class VpnStep { SanityCheck, WriteSettings, StopJob, StartJob };
 std::vector<VpnStep> stepsForTitle(std::string_view title);
 
-// Runs the steps for the title in order; the window's own parts (the installation check and
-// writing its settings) come in as callables. Reloading and refreshing stay with the caller.
-struct VpnActionHooks {
-    std::function<void()> doSanityCheck;
-    std::function<void()> vpnConfig;
-};
-void performVPNAction(std::string_view title, CommandRunner& runner, const PlatformPaths& platform,
-                      const VpnActionHooks& hooks);
+// Runs the steps for the title in order, all through the runner: the installation check (the
+// installation command when the installation directory is missing), writing `settings` into both
+// server files, stopping and starting the job. Reloading and refreshing stay with the caller.
+void performVPNAction(std::string_view title, const ServerSettings& settings, const ServerFileLocations& locations,
+                      CommandRunner& runner);
 
 } // namespace veltrona

@@ -41,7 +41,8 @@ public:
     WindowController& makeController();
     WindowController& controller() { return *controller_; }
 
-    KeychainContext keychainContext() { return {keychain, processInfo, log}; }
+    // The password store as the controller uses it.
+    Keychain passwordStore() { return Keychain(keychain, processInfo, log); }
     std::filesystem::path installationDirectory() const;
 
     TempPlatformRoot platform{TempPlatformRoot::Tools::Copy};

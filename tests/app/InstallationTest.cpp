@@ -1,6 +1,6 @@
-// The first-run installation: the script's exact text, what it does on an emulated Mac through
-// the real runner and shellTool, and when it must not run.
-#include "app/InstallationScript.h"
+// The first-run installation from the window: what it does on an emulated Mac through the real
+// runner and shellTool, and when it must not run. The script's text: tests/vpnserver.
+#include "vpnserver/InstallationScript.h"
 #include "app/Interaction.h"
 #include "app/WindowController.h"
 #include "platform/PlatformPaths.h"
@@ -19,37 +19,6 @@ namespace veltrona::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-const char* const kMacScript = "currentDir=$1\n"
-                               "\n"
-                               "cd \"$currentDir\"\n"
-                               "\n"
-                               "mkdir -p /usr/local/quillfen/vpn\n"
-                               "cp * /usr/local/quillfen/vpn\n"
-                               "\n"
-                               "ln -fs /usr/local/quillfen/vpn/com.brantholm.vpn.plist /Library/LaunchDaemons/\n"
-                               "\n"
-                               "ln -fs /usr/local/quillfen/vpn/com.apple.RemoteAccessServers.plist "
-                               "/Library/Preferences/SystemConfiguration/";
-
-TEST(InstallationScript, IsTheMacsTextWithAnEmptyRoot)
-{
-    const std::vector<std::string> expected{"/bin/sh", "-c", kMacScript, "", "VPNStuff"};
-    EXPECT_EQ(installationCommand(PlatformPaths()), expected);
-}
-
-TEST(InstallationScript, QuotesOnlyMappedPathsTheShellWouldSplit)
-{
-    const std::string plain = installationScript(PlatformPaths("/tmp/root"));
-    EXPECT_NE(plain.find("mkdir -p /tmp/root/usr/local/quillfen/vpn\n"), std::string::npos);
-    EXPECT_EQ(plain.find('\''), std::string::npos);
-
-    const std::string spaced = installationScript(PlatformPaths("/tmp/my root's"));
-    EXPECT_NE(spaced.find("mkdir -p '/tmp/my root'\\''s/usr/local/quillfen/vpn'\n"), std::string::npos);
-    EXPECT_NE(spaced.find("ln -fs '/tmp/my root'\\''s/usr/local/quillfen/vpn/com.brantholm.vpn.plist' "
-                          "'/tmp/my root'\\''s/Library/LaunchDaemons/'"),
-              std::string::npos);
-}
 
 // The controller with the runner logged in, as after a successful login.
 WindowController& loggedIn(AppTestBed& bed)

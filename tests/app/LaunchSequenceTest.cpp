@@ -1,6 +1,6 @@
 // The launch sequence and the login sheet, driven as a user would, against an emulated Mac with
 // the real runner's authentication and the emulated login keychain.
-#include "app/InstallationScript.h"
+#include "vpnserver/InstallationScript.h"
 #include "app/Sheet.h"
 #include "app/UserDefaults.h"
 #include "app/WindowController.h"
@@ -32,7 +32,7 @@ protected:
     bool authenticationWasAttempted() { return bed.authorization.rightGet(kAdminRightName, nullptr) == 0; }
     std::string storedPassword(const std::string& name)
     {
-        return Keychain::getPasswordForUser(bed.keychainContext(), name);
+        return bed.passwordStore().getPasswordForUser(name);
     }
     std::filesystem::path loginKeychain() { return bed.paths.map("/Users/admin/Library/Keychains/login.keychain"); }
 
@@ -75,7 +75,7 @@ TEST_F(LaunchSequence, NameKeptFromTheLastLaunchIsLeftAlone)
 
 TEST_F(LaunchSequence, RememberedValidPasswordLogsInWithoutTheSheetAndLeavesTheKeychainAlone)
 {
-    Keychain::storePassword(bed.keychainContext(), "secret", "Admin User");
+    bed.passwordStore().storePassword("secret", "Admin User");
     const std::string keychainBefore = readText(loginKeychain());
     rememberBoxFromLastLaunch(true);
 
@@ -108,7 +108,7 @@ TEST_F(LaunchSequence, RememberBoxOnWithNothingStoredTriesErrorAndSelectsIt)
 
 TEST_F(LaunchSequence, RememberedWrongPasswordOpensTheSheet)
 {
-    Keychain::storePassword(bed.keychainContext(), "stale", "Admin User");
+    bed.passwordStore().storePassword("stale", "Admin User");
     rememberBoxFromLastLaunch(true);
     WindowController& window = bed.makeController();
     window.applicationDidFinishLaunching();
@@ -146,7 +146,7 @@ TEST_F(LaunchSequence, FailedLoginFromTheSheetBeepsExplainsAndStays)
 
 TEST_F(LaunchSequence, SuccessWithTheBoxOnStoresOrReplacesThePassword)
 {
-    Keychain::storePassword(bed.keychainContext(), "old one", "admin");
+    bed.passwordStore().storePassword("old one", "admin");
     WindowController& window = bed.makeController();
     window.applicationDidFinishLaunching();
 
@@ -174,7 +174,7 @@ TEST_F(LaunchSequence, SuccessWithTheBoxOffDeletesAStoredPassword)
 {
     for (bool storedBefore : {true, false}) {
         if (storedBefore)
-            Keychain::storePassword(bed.keychainContext(), "secret", "Admin User");
+            bed.passwordStore().storePassword("secret", "Admin User");
         WindowController& window = bed.makeController();
         window.applicationDidFinishLaunching();
         window.savePasswordInKeychain->setChecked(false);

@@ -107,23 +107,6 @@ TEST(WindowServerLoad, FieldsAndMenuFollowTheInstalledFiles)
     EXPECT_TRUE(bed.recorder.runs().empty()) << "reading needs no root";
 }
 
-std::string kindOfRun(const RecordingRunner::Arguments& run)
-{
-    const std::string script = run.size() > 2 ? run[2] : std::string();
-    const auto has = [&script](const char* text) { return script.find(text) != std::string::npos; };
-    if (has("launchctl unload -w"))
-        return "unload";
-    if (has("launchctl load -w"))
-        return "load";
-    if (has("launchctl list"))
-        return "probe";
-    if (has("mkdir -p"))
-        return "install";
-    if (has("mv \"$fileAtPath\"") && run.size() == 5)
-        return "move " + fs::path(run[4]).filename().string();
-    return "unknown: " + script;
-}
-
 TEST(WindowServerCommands, EachTitleRunsItsStepsWhileTheIndicatorShows)
 {
     const std::string moveServer = "move com.apple.RemoteAccessServers.plist";

@@ -1,15 +1,19 @@
 #pragma once
 // What the server part of the window shows, for the window-server tests: the two router advice
-// texts, and the button's title and tool tip with the light's image by name.
+// texts, the button's title and tool tip with the light's image by name, and the kind of each
+// command run.
 
 #include "app/AppResources.h"
 #include "app/WindowController.h"
 #include "tests/app/QtPrinting.h"
+#include "tests/support/RecordingRunner.h"
 
 #include <QLabel>
 #include <QPushButton>
 
+#include <filesystem>
 #include <ostream>
+#include <string>
 
 namespace veltrona::test {
 
@@ -53,6 +57,25 @@ inline QString lightOf(const QLabel* light)
 inline Shown shownBy(const WindowController& window)
 {
     return {window.vpnButton->text(), window.vpnButton->toolTip(), lightOf(window.vpnLight)};
+}
+
+// What a recorded run was, by its script: "install", "unload", "load", "probe", or "move" and the
+// file moved.
+inline std::string kindOfRun(const RecordingRunner::Arguments& run)
+{
+    const std::string script = run.size() > 2 ? run[2] : std::string();
+    const auto has = [&script](const char* text) { return script.find(text) != std::string::npos; };
+    if (has("launchctl unload -w"))
+        return "unload";
+    if (has("launchctl load -w"))
+        return "load";
+    if (has("launchctl list"))
+        return "probe";
+    if (has("mkdir -p"))
+        return "install";
+    if (has("mv \"$fileAtPath\"") && run.size() == 5)
+        return "move " + std::filesystem::path(run[4]).filename().string();
+    return "unknown: " + script;
 }
 
 } // namespace veltrona::test

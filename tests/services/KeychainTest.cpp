@@ -19,7 +19,7 @@ class KeychainTest : public ::testing::Test {
 protected:
     KeychainTest() { std::filesystem::create_directories(root / "Users/admin/Library/Keychains"); }
 
-    std::string read(std::string_view user) { return Keychain::getPasswordForUser(context, user); }
+    std::string read(std::string_view user) { return passwords.getPasswordForUser(user); }
     // The item's data exactly as stored, found by service and account.
     std::string storedData(std::string_view service, std::string_view account)
     {
@@ -33,17 +33,17 @@ protected:
     KeychainServicesEmulated services{PlatformPaths(root.path()), "admin"};
     FixedProcessInfo process;
     RecordingLog log;
-    KeychainContext context{services, process, log};
+    Keychain passwords{services, process, log};
 };
 
 TEST_F(KeychainTest, StoringAgainReplacesThePasswordOfTheOneItem)
 {
-    Keychain::storePassword(context, "first", "admin");
+    passwords.storePassword("first", "admin");
     EXPECT_EQ(storedData("Veltrona", "admin"), "first") << "service is the process name";
-    Keychain::storePassword(context, "second", "admin");
+    passwords.storePassword("second", "admin");
     EXPECT_EQ(read("admin"), "second");
 
-    Keychain::deletePasswordForUser(context, "admin");
+    passwords.deletePasswordForUser("admin");
     log.lines.clear();
     EXPECT_EQ(read("admin"), "ERROR") << "one delete left nothing: there was one item, not two";
     EXPECT_EQ(log.lines, std::vector<std::string>{kNotFound});
@@ -51,11 +51,11 @@ TEST_F(KeychainTest, StoringAgainReplacesThePasswordOfTheOneItem)
 
 TEST_F(KeychainTest, TwoNamesKeepTwoItems)
 {
-    Keychain::storePassword(context, "alpha pass", "alice");
-    Keychain::storePassword(context, "bravo pass", "bob");
+    passwords.storePassword("alpha pass", "alice");
+    passwords.storePassword("bravo pass", "bob");
     EXPECT_EQ(read("alice"), "alpha pass");
     EXPECT_EQ(read("bob"), "bravo pass");
-    Keychain::deletePasswordForUser(context, "alice");
+    passwords.deletePasswordForUser("alice");
     EXPECT_EQ(read("alice"), "ERROR");
     EXPECT_EQ(read("bob"), "bravo pass");
 }
@@ -80,7 +80,7 @@ TEST_F(KeychainTest, ReadBackIsCutAt1023BytesAndAtAZeroByte)
     };
     for (const Case& c : cases) {
         // Added straight through the services: a store would already stop at the zero byte.
-        Keychain::deletePasswordForUser(context, "admin");
+        passwords.deletePasswordForUser("admin");
         ASSERT_EQ(services.addGenericPassword(nullptr, "Veltrona", "admin", c.stored, nullptr), errSecSuccess) << c.name;
         EXPECT_EQ(read("admin"), c.expected) << c.name;
     }
@@ -89,9 +89,9 @@ TEST_F(KeychainTest, ReadBackIsCutAt1023BytesAndAtAZeroByte)
 
 TEST_F(KeychainTest, NamesAndPasswordsEndAtTheirFirstZeroByte)
 {
-    Keychain::storePassword(context, std::string("pw\0hidden", 9), std::string("admin\0junk", 10));
+    passwords.storePassword(std::string("pw\0hidden", 9), std::string("admin\0junk", 10));
     EXPECT_EQ(storedData("Veltrona", "admin"), "pw");
-    Keychain::storePassword(context, std::string("new\0x", 5), std::string("admin\0other", 11));
+    passwords.storePassword(std::string("new\0x", 5), std::string("admin\0other", 11));
     EXPECT_EQ(read(std::string("admin\0more", 10)), "new");
 }
 
@@ -103,8 +103,8 @@ TEST_F(KeychainTest, MissingItemReadsAsErrorWithOneLogLine)
 
 TEST_F(KeychainTest, DeletingAMissingItemDoesNothing)
 {
-    Keychain::storePassword(context, "kept", "admin");
-    Keychain::deletePasswordForUser(context, "nobody");
+    passwords.storePassword("kept", "admin");
+    passwords.deletePasswordForUser("nobody");
     EXPECT_EQ(read("admin"), "kept");
     EXPECT_TRUE(log.lines.empty());
 }
@@ -118,16 +118,16 @@ TEST_F(KeychainTest, ReadsUnderAnotherServiceFromAKeychainFile)
     other.reset();
 
     services.setUserInteractionAllowed(false);
-    EXPECT_EQ(Keychain::getPasswordForUser(context, "admin", std::string("OtherApp"), file), "elsewhere");
+    EXPECT_EQ(passwords.getPasswordForUser("admin", std::string("OtherApp"), file), "elsewhere");
     EXPECT_TRUE(services.userInteractionAllowed()) << "switched back on after reading an opened file";
-    EXPECT_EQ(Keychain::getPasswordForUser(context, "admin", std::string("OtherApp"), std::nullopt), "ERROR")
+    EXPECT_EQ(passwords.getPasswordForUser("admin", std::string("OtherApp"), std::nullopt), "ERROR")
         << "the default keychain has no such item";
-    EXPECT_EQ(Keychain::getPasswordForUser(context, "admin", std::nullopt, file), "ERROR")
+    EXPECT_EQ(passwords.getPasswordForUser("admin", std::nullopt, file), "ERROR")
         << "the file has no item under the process name";
 
     log.lines.clear();
     const std::string missing = (root / "Users/admin/Library/Keychains/missing.keychain").string();
-    EXPECT_EQ(Keychain::getPasswordForUser(context, "admin", std::string("OtherApp"), missing), "ERROR");
+    EXPECT_EQ(passwords.getPasswordForUser("admin", std::string("OtherApp"), missing), "ERROR");
     ASSERT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(log.lines[0].rfind("error = ", 0), 0u) << log.lines[0];
 }
@@ -138,8 +138,8 @@ TEST_F(KeychainTest, CorruptKeychainReadsAsErrorAndStoreLeavesItAlone)
     std::ofstream(file) << "not a property list";
     EXPECT_EQ(read("admin"), "ERROR");
     EXPECT_EQ(log.lines.size(), 1u);
-    Keychain::storePassword(context, "pw", "admin");
-    Keychain::deletePasswordForUser(context, "admin");
+    passwords.storePassword("pw", "admin");
+    passwords.deletePasswordForUser("admin");
     EXPECT_EQ(readText(file), "not a property list");
 }
 

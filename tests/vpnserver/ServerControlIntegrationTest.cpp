@@ -3,11 +3,13 @@
 
 #include "tests/vpnserver/ServerFixture.h"
 #include "tests/support/ShellRunner.h"
+#include "vpnserver/InstallationScript.h"
 #include "vpnserver/ServerControl.h"
 #include "vpnserver/ServerFileReader.h"
 #include "vpnserver/ServerFileWriter.h"
 #include "vpnserver/VpnButton.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -35,10 +37,14 @@ protected:
     // One click as the window makes it: the action, then the reload and the refresh.
     VpnButtonState click(std::string_view title, const ServerSettings& settings)
     {
-        int sanityChecks = 0;
-        performVPNAction(title, runner, fixture.locations().platform(),
-                         {[&] { ++sanityChecks; }, [&] { vpnConfig(settings, fixture.locations(), runner); }});
-        EXPECT_EQ(sanityChecks, title == "Start VPN" ? 1 : 0);
+        const std::size_t before = runner.runs().size();
+        performVPNAction(title, settings, fixture.locations(), runner);
+        // Installed already: the installation check of a start finds the directory and installs
+        // nothing (which titles check at all: VpnButtonTest).
+        const auto& runs = runner.runs();
+        EXPECT_EQ(std::count(runs.begin() + static_cast<std::ptrdiff_t>(before), runs.end(),
+                             installationCommand(fixture.locations().platform())),
+                  0);
         return checkStatusLights(runner);
     }
 

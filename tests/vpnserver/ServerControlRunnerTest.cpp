@@ -71,8 +71,7 @@ TEST(ServerControlRunner, StartAndStopThroughShellTool)
     const ServerSettings settings = {"PPTP", "vpn.example.org", "s\xC3\xA9same", "10.0.0.1, 10.0.0.2", "lan",
                                      "10.0.0.100", "10.0.0.150"};
     auto click = [&](std::string_view title) {
-        performVPNAction(title, runner, locations.platform(),
-                         {[] {}, [&] { vpnConfig(settings, locations, runner); }});
+        performVPNAction(title, settings, locations, runner);
         return checkStatusLights(runner).title;
     };
 

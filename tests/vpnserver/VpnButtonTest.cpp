@@ -1,14 +1,22 @@
 // The button's states, the Option key, and what a click runs in which order.
 
+#include "foundation/KeyPath.h"
+#include "foundation/PlistIO.h"
 #include "tests/support/RecordingRunner.h"
+#include "tests/support/TempDir.h"
+#include "vpnserver/InstallationScript.h"
 #include "vpnserver/ServerControl.h"
 #include "vpnserver/VpnButton.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
 
 namespace veltrona::test {
 namespace {
+
+namespace fs = std::filesystem;
 
 const VpnButtonState kStopped = {"Start VPN", "", "red"};
 const VpnButtonState kRunning = {"Restart VPN", "Option-click to Stop VPN", "green"};
@@ -64,32 +72,59 @@ TEST(VpnButton, OptionKeySwapsRestartAndStopOnly)
 
 TEST(VpnButton, AClickDoesWhatItsTitleSays)
 {
-    const PlatformPaths mac;
-    const std::string start = "launchctl load -w /Library/LaunchDaemons/com.brantholm.vpn.plist";
-    const std::string stop = "launchctl unload -w /Library/LaunchDaemons/com.brantholm.vpn.plist";
+    const std::string moveServer = "move com.apple.RemoteAccessServers.plist";
+    const std::string moveJob = "move com.brantholm.vpn.plist";
     struct Case {
         const char* title;
+        bool installed;
         std::vector<std::string> events;
     };
     const Case cases[] = {
-        {"Start VPN", {"doSanityCheck", "vpnConfig", start}},
-        {"Restart VPN", {stop, "vpnConfig", start}},
-        {"Stop VPN", {stop}},
-        {"Start", {}},
-        {"start vpn", {}},
-        {"", {}},
+        {"Start VPN", false, {"doSanityCheck", moveServer, moveJob, "start"}},
+        {"Start VPN", true, {moveServer, moveJob, "start"}},
+        {"Restart VPN", false, {"stop", moveServer, moveJob, "start"}},
+        {"Stop VPN", false, {"stop"}},
+        {"Start", false, {}},
+        {"start vpn", false, {}},
+        {"", false, {}},
     };
+    const ServerSettings settings{"PPTP", "vpn.example.org", "s3cret", "10.0.0.1", "lan", "10.0.0.100", "10.0.0.150"};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.title);
+        SCOPED_TRACE(std::string(c.title) + (c.installed ? ", installed" : ""));
+        TempDir folder;
+        const fs::path resources = folder / "Resources";
+        fs::create_directories(resources / "VPNStuff");
+        for (const char* name : {kServerFileName, kJobFileName})
+            fs::copy_file(fs::path(VELTRONA_VPNSTUFF_DIR) / name, resources / "VPNStuff" / name);
+        const PlatformPaths platform(folder / "root");
+        const ServerFileLocations locations(resources.string(), platform);
+        if (c.installed)
+            fs::create_directories(locations.installationDirectory());
+        const std::string job = (folder / "root/Library/LaunchDaemons/com.brantholm.vpn.plist").string();
+
         std::vector<std::string> events;
         RecordingRunner runner;
         runner.setHandler([&](const RecordingRunner::Arguments& arguments) {
-            events.push_back(arguments.size() == 3 ? arguments[2] : "unexpected vector");
+            if (arguments == installationCommand(platform))
+                events.push_back("doSanityCheck");
+            else if (arguments.size() == 5 && arguments[2].find("mv \"$fileAtPath\"") != std::string::npos)
+                events.push_back("move " + fs::path(arguments[4]).filename().string());
+            else if (arguments.size() == 3 && arguments[2] == "launchctl load -w " + job)
+                events.push_back("start");
+            else if (arguments.size() == 3 && arguments[2] == "launchctl unload -w " + job)
+                events.push_back("stop");
+            else
+                events.push_back("unexpected vector");
             return std::optional<std::string>();
         });
-        const VpnActionHooks hooks{[&] { events.push_back("doSanityCheck"); }, [&] { events.push_back("vpnConfig"); }};
-        performVPNAction(c.title, runner, mac, hooks);
+        performVPNAction(c.title, settings, locations, runner);
         EXPECT_EQ(events, c.events);
+        // The settings given are the ones written (the recording runner moved nothing away).
+        if (std::count(c.events.begin(), c.events.end(), moveServer)) {
+            const std::optional<PlistValue> written = readPlistFile(locations.serverTemporaryCopy());
+            ASSERT_TRUE(written);
+            EXPECT_EQ(*valueForKey(*written, "VPNHost"), PlistValue(settings.vpnHost));
+        }
     }
 }
 

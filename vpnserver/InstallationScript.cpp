@@ -1,7 +1,10 @@
-#include "app/InstallationScript.h"
+#include "vpnserver/InstallationScript.h"
 
 #include "platform/PlatformPaths.h"
 #include "platform/ShellWord.h"
+#include "services/ResourceFolder.h"
+
+#include <sys/stat.h>
 
 namespace veltrona {
 
@@ -26,6 +29,21 @@ std::string installationScript(const PlatformPaths& paths)
 std::vector<std::string> installationCommand(const PlatformPaths& paths)
 {
     return {"/bin/sh", "-c", installationScript(paths), "", kResourceFolder};
+}
+
+bool unixPathExists(const std::string& path)
+{
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0;
+}
+
+bool installIfMissing(const PlatformPaths& paths, CommandRunner& runner)
+{
+    if (unixPathExists(paths.map(kInstallationDirectory)))
+        return false;
+    runner.setArgs(installationCommand(paths));
+    runner.startProcessGetResult();
+    return true;
 }
 
 } // namespace veltrona
