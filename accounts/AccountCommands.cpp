@@ -2,6 +2,7 @@
 
 #include "accounts/AccountListing.h"
 #include "platform/ShellWord.h"
+#include "services/ResourceFolder.h"
 
 namespace veltrona {
 
@@ -81,7 +82,7 @@ std::string creationScript()
 
 CommandArguments creationCommand(const std::string& name, const std::string& password)
 {
-    return {"/bin/sh", "-c", creationScript(), "", kCreationScriptFolder, kVpnUserRealName, name, password};
+    return {"/bin/sh", "-c", creationScript(), "", kResourceFolder, kVpnUserRealName, name, password};
 }
 
 CommandArguments resetPasswordCommand(const std::string& name, const std::string& password)

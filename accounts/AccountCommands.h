@@ -8,9 +8,6 @@
 
 namespace veltrona {
 
-// The folder the creation script changes into.
-inline constexpr const char* kCreationScriptFolder = "VPNStuff";
-
 using CommandArguments = std::vector<std::string>;
 
 // Prints the record name equal to `name`, letter case ignored, when one exists.

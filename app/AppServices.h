@@ -10,8 +10,10 @@ namespace veltrona {
 
 class AuthorizationServices;
 class CommandRunner;
+class DynamicStore;
 class Interaction;
 class KeychainServices;
+class NotificationCenter;
 class ProcessInfo;
 class SystemLog;
 class UserDefaults;
@@ -21,6 +23,8 @@ struct AppServices {
     const ProcessInfo& processInfo;
     AuthorizationServices& authorization;
     KeychainServices& keychain;
+    DynamicStore& dynamicStore;
+    NotificationCenter& notifications;
     SystemLog& log;
     UserDefaults& defaults;
     Interaction& interaction;

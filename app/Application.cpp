@@ -134,7 +134,8 @@ int runApplication(int argc, char** argv)
                                            infoString("CFBundleIdentifier").toStdString()));
 
     std::unique_ptr<WindowController> controller = startApplication(AppServices{
-        paths, *platform.processInfo, *platform.authorization, *platform.keychain, *platform.log, defaults, interaction,
+        paths, *platform.processInfo, *platform.authorization, *platform.keychain, *platform.dynamicStore,
+        *platform.notifications, *platform.log, defaults, interaction,
         (QCoreApplication::applicationDirPath() + QStringLiteral("/Resources")).toStdString(), nullptr});
     if (!controller)
         return 1;

@@ -4,7 +4,9 @@
 // of these two functions, picked by the build, with nothing above this header changing.
 
 #include "platform/AuthorizationServices.h"
+#include "platform/DynamicStore.h"
 #include "platform/KeychainServices.h"
+#include "platform/NotificationCenter.h"
 #include "platform/PlatformPaths.h"
 #include "platform/ProcessInfo.h"
 #include "platform/SystemLog.h"
@@ -18,6 +20,8 @@ struct PlatformBackend {
     std::unique_ptr<ProcessInfo> processInfo;
     std::unique_ptr<AuthorizationServices> authorization;
     std::unique_ptr<KeychainServices> keychain;
+    std::unique_ptr<DynamicStore> dynamicStore;
+    std::unique_ptr<NotificationCenter> notifications;
     std::unique_ptr<SystemLog> log;
 };
 

@@ -3,6 +3,7 @@
 #include "foundation/PlistIO.h"
 #include "profiles/ReverseLookUp.h"
 #include "services/Base64.h"
+#include "services/ResourceFolder.h"
 
 #include <cstdint>
 
@@ -40,7 +41,7 @@ const PlistDictionary* templatePayload(const PlistValue& templateRoot)
 
 std::string profileTemplatePath(const std::string& resourceDirectory)
 {
-    return resourceDirectory + "/VPNStuff/VPN.mobileconfig";
+    return resourceDirectory + "/" + kResourceFolder + "/VPN.mobileconfig";
 }
 
 ProfileBuild buildProfile(const PlistValue& templateRoot, const ProfileInput& input)

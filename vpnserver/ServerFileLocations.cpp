@@ -1,17 +1,19 @@
 #include "vpnserver/ServerFileLocations.h"
 
+#include "services/ResourceFolder.h"
+
 namespace veltrona {
 
 // The suffixes are appended to the resource directory as they are: callers pass it without a
 // trailing "/", as the bundle gives it.
 std::string ServerFileLocations::serverTemplate() const
 {
-    return resourceDirectory_ + "/VPNStuff/" + kServerFileName;
+    return resourceDirectory_ + "/" + kResourceFolder + "/" + kServerFileName;
 }
 
 std::string ServerFileLocations::jobTemplate() const
 {
-    return resourceDirectory_ + "/VPNStuff/" + kJobFileName;
+    return resourceDirectory_ + "/" + kResourceFolder + "/" + kJobFileName;
 }
 
 std::string ServerFileLocations::serverTemporaryCopy() const

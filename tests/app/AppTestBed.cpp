@@ -47,7 +47,7 @@ AppTestBed::~AppTestBed()
 
 AppServices AppTestBed::services()
 {
-    return AppServices{paths,  processInfo, authorization, keychain, log, defaults, interaction,
+    return AppServices{paths, processInfo, authorization, keychain, dynamicStore, notifications, log, defaults, interaction,
                        resourceFolder.path().string(), commands == Commands::Recorded ? &recorder : nullptr};
 }
 

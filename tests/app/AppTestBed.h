@@ -8,7 +8,9 @@
 #include "app/Interaction.h"
 #include "app/UserDefaults.h"
 #include "platform/emulated/AuthorizationServicesEmulated.h"
+#include "platform/emulated/DynamicStoreEmulated.h"
 #include "platform/emulated/KeychainServicesEmulated.h"
+#include "platform/emulated/NotificationCenterEmulated.h"
 #include "platform/emulated/ProcessInfoEmulated.h"
 #include "services/Keychain.h"
 #include "tests/support/RecordingLog.h"
@@ -51,6 +53,8 @@ public:
     ProcessInfoEmulated processInfo;
     AuthorizationServicesEmulated authorization;
     KeychainServicesEmulated keychain;
+    DynamicStoreEmulated dynamicStore{paths};
+    NotificationCenterEmulated notifications{paths};
     RecordingLog log;
     UserDefaults defaults;
     Interaction interaction{Interaction::Mode::Scripted};

@@ -84,7 +84,8 @@ TEST(ClassInitialisation, NothingElseRunsAfterAFailedGate)
     AppTestBed bed;
     FixedProcessInfo tooNew("Version 10.12.1 (Build 16B2555)");
     AppServices services = bed.services();
-    AppServices failing{services.paths, tooNew, services.authorization, services.keychain, services.log,
+    AppServices failing{services.paths, tooNew, services.authorization, services.keychain, services.dynamicStore,
+                        services.notifications, services.log,
                         services.defaults, services.interaction, services.resourceDirectory, services.commandRunner};
 
     EXPECT_EQ(startApplication(failing), nullptr);
