@@ -3,6 +3,7 @@
 #include "foundation/BinaryPlistObjects.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <vector>
 
@@ -25,6 +26,26 @@ bool isContainerName(std::string_view rest)
     return startsWithName(rest, "array") || startsWithName(rest, "dict");
 }
 
+// libplist reads "<integer>12x</integer>" or "<integer></integer>" as 0: a value silently lost,
+// and written back as 0 by whoever saves the file again.
+bool integerTextValid(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return false;
+    text = text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    if (text.front() == '-' || text.front() == '+')
+        text.remove_prefix(1);
+    int base = 10;
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    return !text.empty() && std::all_of(text.begin(), text.end(), [base](char c) {
+        return std::isdigit(static_cast<unsigned char>(c)) || (base == 16 && std::isxdigit(static_cast<unsigned char>(c)));
+    });
+}
+
 bool xmlSafe(std::string_view text, std::size_t limit)
 {
     // XML has no NUL character; libplist would cut the text short at one and read on.
@@ -43,6 +64,12 @@ bool xmlSafe(std::string_view text, std::size_t limit)
                 return true;
             at = end + close.size();
             continue;
+        }
+        if (rest.starts_with("integer>")) {
+            const std::size_t start = at + 1 + std::string_view("integer>").size();
+            const std::size_t end = text.find("</integer>", start);
+            if (end == std::string_view::npos || !integerTextValid(text.substr(start, end - start)))
+                return false;
         }
         if (rest.starts_with('/')) {
             if (isContainerName(rest.substr(1)) && depth > 0)

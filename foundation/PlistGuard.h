@@ -3,7 +3,8 @@
 // program down inside libplist rather than give an error (internal to foundation/):
 // - nesting so deep that its parsers, which recurse once per level, exhaust the stack;
 // - a binary dictionary key holding a NUL character, which trips an assertion when the key is read;
-// - a NUL byte in XML, where libplist silently cuts the text short.
+// - a NUL byte in XML, where libplist silently cuts the text short;
+// - an XML integer that is no number, which libplist silently reads as 0.
 
 #include <cstddef>
 #include <string_view>

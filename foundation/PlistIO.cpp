@@ -3,11 +3,11 @@
 #include "foundation/AtomicFile.h"
 #include "foundation/PlistGuard.h"
 #include "foundation/PlistNode.h"
+#include "foundation/RegularFile.h"
 
 #include <cerrno>
 #include <clocale>
 #include <cstdlib>
-#include <fstream>
 #include <limits>
 #include <locale.h>
 
@@ -65,7 +65,22 @@ std::string xmlOf(const detail::PlistNodePtr& node)
     plist_to_xml(node.get(), &xml, &length);
     if (xml == nullptr)
         return {};
-    std::string text(xml, length);
+    std::string text;
+    text.reserve(length);
+    // libplist writes control characters raw, which no XML reader accepts; as character
+    // references they read back (here and on a Mac) as the same characters.
+    static const char* const digits = "0123456789ABCDEF";
+    for (const char c : std::string_view(xml, length)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') {
+            text += "&#x";
+            text += digits[byte >> 4];
+            text += digits[byte & 0xF];
+            text += ';';
+        } else {
+            text += c;
+        }
+    }
     plist_to_xml_free(xml);
     return text;
 }
@@ -74,6 +89,9 @@ std::string xmlOf(const detail::PlistNodePtr& node)
 
 std::optional<PlistValue> parsePlist(std::string_view bytes)
 {
+    // A Mac reads XML that starts with a UTF-8 byte-order mark; libplist does not.
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
     if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max())
         return std::nullopt;
     if (!isBinary(bytes) && !xmlComplete(bytes))
@@ -90,20 +108,10 @@ std::optional<PlistValue> parsePlist(std::string_view bytes)
 
 std::optional<PlistValue> readPlistFile(const std::filesystem::path& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    const std::optional<std::string> bytes = readRegularFile(path, maxPlistFileSize);
+    if (!bytes)
         return std::nullopt;
-    std::string bytes;
-    char buffer[64 * 1024];
-    while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
-        bytes.append(buffer, static_cast<std::size_t>(file.gcount()));
-        if (bytes.size() > maxPlistFileSize)
-            return std::nullopt;
-    }
-    // A read that stopped for any reason but the end of the file (a folder, an I/O error) gives nothing.
-    if (file.bad() || !file.eof())
-        return std::nullopt;
-    return parsePlist(bytes);
+    return parsePlist(*bytes);
 }
 
 std::optional<PlistValue> readPlistDictionaryFile(const std::filesystem::path& path)

@@ -1,6 +1,7 @@
 #include "platform/emulated/AuthorizationLiveForms.h"
 
 #include "foundation/AtomicFile.h"
+#include "foundation/RegularFile.h"
 
 // The low-level digest calls skip OpenSSL 3's provider start-up, about a millisecond of every
 // shellTool run; they are deprecated, not removed.
@@ -113,7 +114,11 @@ AuthorizationLiveForms::Check AuthorizationLiveForms::check(const AuthorizationE
     struct stat info {};
     if (::lstat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
         return Check::Unknown;
-    std::ifstream in(file);
+    // A FIFO or other non-file in its place is no form; it must not block the helper either.
+    const std::optional<std::string> text = readRegularFile(file, 4096);
+    if (!text)
+        return Check::Unknown;
+    std::istringstream in(*text);
     std::optional<pid_t> pid;
     std::string start;
     bool holdsRight = false;

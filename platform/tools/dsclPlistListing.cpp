@@ -1,5 +1,6 @@
 #include "platform/tools/dsclPlistListing.h"
 
+#include "foundation/RegularFile.h"
 #include "foundation/PlistIO.h"
 #include "foundation/PlistStrings.h"
 #include "platform/emulated/RecordAttributeNames.h"
@@ -20,7 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // As large as the general reader accepts.
-constexpr off_t kLargestRecordFile = 64 * 1024 * 1024;
+constexpr std::size_t kLargestRecordFile = 64 * 1024 * 1024;
 
 using Values = std::optional<std::vector<std::string>>;
 
@@ -59,30 +60,6 @@ Columns columnsFor(const std::vector<std::string>& requested)
 bool isRecordFileName(std::string_view name)
 {
     return name.size() > 6 && name.front() != '.' && name.ends_with(".plist");
-}
-
-// Opened relative to the folder, so the kernel walks the long path once, not once per record.
-bool readWhole(int folder, const char* name, std::string& bytes)
-{
-    const int fd = ::openat(folder, name, O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kLargestRecordFile;
-    if (ok) {
-        bytes.resize(static_cast<std::size_t>(info.st_size));
-        std::size_t done = 0;
-        while (ok && done < bytes.size()) {
-            const ssize_t count = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (count > 0)
-                done += static_cast<std::size_t>(count);
-            else
-                ok = count < 0 && errno == EINTR;
-        }
-        bytes.resize(done);
-    }
-    ::close(fd);
-    return ok;
 }
 
 bool namesValid(const Values& names)
@@ -178,7 +155,6 @@ int dsclReadAllPlist(DsclContext& context)
     const Columns columns = columnsFor(requested);
     std::vector<Listed> records;
     std::vector<fs::path> unreadable;
-    std::string bytes;
     const fs::path folder = context.directory.recordFolder(context.path.type);
     if (DIR* listing = ::opendir(folder.c_str())) {
         const int folderFd = ::dirfd(listing);
@@ -189,8 +165,8 @@ int dsclReadAllPlist(DsclContext& context)
             struct stat info {};
             if (entry->d_type != DT_REG && (::fstatat(folderFd, entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)))
                 continue;
-            std::optional<Listed> record =
-                readWhole(folderFd, entry->d_name, bytes) ? readRecord(bytes, columns, requested) : std::nullopt;
+            const std::optional<std::string> bytes = readRegularFileAt(folderFd, entry->d_name, kLargestRecordFile);
+            std::optional<Listed> record = bytes ? readRecord(*bytes, columns, requested) : std::nullopt;
             if (record)
                 records.push_back(std::move(*record));
             else

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
+#include <sys/stat.h>
 
 namespace veltrona::test {
 namespace {
@@ -77,6 +78,11 @@ TEST(PlistParse, malformedTextGivesNothing)
         {"binary magic alone", "bplist00"},
         {"binary magic and junk", "bplist00" + std::string(40, 'x')},
         {"closing tag missing", "<plist version=\"1.0\">\n<string>x</string>\n"},
+        // libplist would read these as 0, and the value would be lost on the next save.
+        {"integer with a letter", "<plist version=\"1.0\"><dict><key>n</key><integer>12x</integer></dict></plist>"},
+        {"empty integer", "<plist version=\"1.0\"><array><integer></integer></array></plist>"},
+        {"integer of blanks", "<plist version=\"1.0\"><integer> </integer></plist>"},
+        {"integer never closed", "<plist version=\"1.0\"><integer>5</plist>"},
     };
     for (const auto& [name, text] : cases)
         EXPECT_FALSE(parsePlist(text).has_value()) << name;
@@ -173,6 +179,32 @@ TEST(PlistParse, decimalCommaLocaleDoesNotChangeReals)
     EXPECT_NE(xml.find("<real>1.5</real>"), std::string::npos);
 }
 
+TEST(PlistParse, wellFormedIntegersAndAByteOrderMarkAreRead)
+{
+    const std::optional<PlistValue> read = parsePlist(
+        "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><array>"
+        "<integer> 42 </integer><integer>-7</integer><integer>+3</integer><integer>0x1F</integer></array></plist>");
+    ASSERT_TRUE(read && read->array());
+    EXPECT_EQ(*read, PlistValue(PlistArray{PlistValue(std::int64_t{42}), PlistValue(std::int64_t{-7}),
+                                           PlistValue(std::int64_t{3}), PlistValue(std::int64_t{31})}));
+}
+
+// Control characters typed into a field must not make the file unreadable for other XML readers.
+TEST(PlistParse, controlCharactersAreWrittenAsReferencesAndReadBack)
+{
+    const std::string awkward = "a\x01" "b\x1F" "\tc\r\nd\x7F";
+    PlistDictionary dictionary;
+    dictionary.set("k\x02", awkward);
+    const std::string xml = plistToXml(PlistValue(dictionary));
+    for (char c = 1; c < 0x20; ++c) {
+        if (c != '\t' && c != '\n' && c != '\r') {
+            EXPECT_EQ(xml.find(c), std::string::npos) << int(c);
+        }
+    }
+    EXPECT_NE(xml.find("a&#x01;b&#x1F;"), std::string::npos);
+    EXPECT_EQ(parsePlist(xml), PlistValue(dictionary));
+}
+
 TEST(PlistFile, unreadablePlacesGiveNothing)
 {
     TempDir dir;
@@ -184,7 +216,9 @@ TEST(PlistFile, unreadablePlacesGiveNothing)
         huge << "<plist version=\"1.0\"><string>";
     }
     std::filesystem::resize_file(dir / "huge.plist", 65 * 1024 * 1024);
-    for (const char* name : {"missing.plist", "broken.plist", "folder.plist", "dangling.plist", "huge.plist"})
+    // A FIFO would block a reader forever; it is refused at once.
+    ASSERT_EQ(::mkfifo((dir / "fifo.plist").c_str(), 0600), 0);
+    for (const char* name : {"missing.plist", "broken.plist", "folder.plist", "dangling.plist", "huge.plist", "fifo.plist"})
         EXPECT_FALSE(readPlistFile(dir / name).has_value()) << name;
     EXPECT_FALSE(readPlistFile("").has_value());
 }

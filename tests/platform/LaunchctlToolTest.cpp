@@ -138,6 +138,20 @@ TEST_F(LaunchctlToolTest, CorruptStateIsReportedAndLeftAsItWas)
     EXPECT_EQ(readText(loaded), "<plist><array/>");
 }
 
+// A value the state file holds that is not what its type says is not read as 0 and written back.
+TEST_F(LaunchctlToolTest, AStateFileItCannotReadWholeIsLeftAlone)
+{
+    writeText(root() / "Library/LaunchDaemons/b.plist", jobPlist("org.example.beta"));
+    const fs::path loaded = root() / "var/db/com.apple.xpc.launchd/loaded.plist";
+    const std::string malformed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+                                  "<key>org.example.alpha</key><dict><key>PID</key><integer>12x</integer></dict>"
+                                  "</dict></plist>\n";
+    writeText(loaded, malformed);
+    const ProcessRun load = launchctl({"load", "-w", "/Library/LaunchDaemons/b.plist"});
+    EXPECT_EQ(load.err, "/var/db/com.apple.xpc.launchd/loaded.plist: Invalid property list\n");
+    EXPECT_EQ(readText(loaded), malformed);
+}
+
 TEST_F(LaunchctlToolTest, UsageErrorsExitNonZero)
 {
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <set>
 #include <unistd.h>
@@ -89,6 +91,37 @@ TEST(StandInSandboxTest, AMissingRootIsRefusedNotMade)
     }
     EXPECT_FALSE(fs::exists(missing));
     EXPECT_TRUE(fs::is_empty(plain));
+}
+
+// A FIFO where a tool reads a file is refused at once, never waited on.
+TEST(StandInSandboxTest, AFifoInPlaceOfAFileIsRefusedAtOnce)
+{
+    const TempPlatformRoot platform(TempPlatformRoot::Tools::Copy);
+    const fs::path root = platform.root();
+    const struct {
+        const char* place;
+        std::string tool;
+        std::vector<std::string> arguments;
+    } cases[] = {
+        {"var/db/com.apple.xpc.launchd/loaded.plist", "bin/launchctl", {"list"}},
+        {"Library/Keychains/System.keychain", "usr/bin/security",
+         {"find-generic-password", "-a", "x", "/Library/Keychains/System.keychain"}},
+        {"var/db/dslocal/nodes/Default/users/admin.plist", "usr/bin/dscl", {".", "-read", "/Users/admin"}},
+        {"var/db/dslocal/nodes/Default/users/admin.plist", "usr/bin/dscl",
+         {"-plist", ".", "readall", "/users", "RealName"}},
+    };
+    for (const auto& c : cases) {
+        const fs::path place = root / c.place;
+        fs::remove(place);
+        fs::create_directories(place.parent_path());
+        ASSERT_EQ(::mkfifo(place.c_str(), 0600), 0) << c.place;
+        // timeout(1) bounds a regression to a failure instead of a hung suite.
+        std::vector<std::string> arguments{"10", (root / c.tool).string()};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        const ProcessRun run = runProgram("timeout", arguments, platform.environment(), platform.folder());
+        EXPECT_NE(run.exitStatus, 124) << c.tool << " waited on " << c.place;
+        fs::remove(place);
+    }
 }
 
 } // namespace
