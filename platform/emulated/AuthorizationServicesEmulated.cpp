@@ -93,16 +93,21 @@ OSStatus AuthorizationServicesEmulated::rightGet(std::string_view rightName, Pli
 OSStatus AuthorizationServicesEmulated::rightSet(AuthorizationRef authorization, std::string_view rightName,
                                                  const PlistDictionary& definition)
 {
-    if (!session(authorization))
+    const Session* current = session(authorization);
+    if (!current)
         return errAuthorizationInvalidRef;
     if (rightName.empty())
         return errAuthorizationInvalidSet;
+    // As on a Mac, redefining a right takes an administrator: otherwise anyone could loosen the
+    // program's right and have shellTool run their commands.
+    if (!current->administrator && AuthorizationDatabase(paths_.root()).right(rightName))
+        return errAuthorizationDenied;
     Status stored = AuthorizationDatabase(paths_.root()).setRight(rightName, definition);
     return stored.ok() ? errAuthorizationSuccess : errAuthorizationInternal;
 }
 
 OSStatus AuthorizationServicesEmulated::evaluate(const PlistDictionary& rule, const AuthorizationItemSet& environment,
-                                                 AuthorizationFlags flags, int depth)
+                                                 AuthorizationFlags flags, int depth, bool& administrator)
 {
     if (depth > kMaximumRuleDepth)
         return errAuthorizationDenied;
@@ -125,7 +130,7 @@ OSStatus AuthorizationServicesEmulated::evaluate(const PlistDictionary& rule, co
             std::optional<PlistDictionary> referenced = database.rule(name);
             if (!referenced)
                 return errAuthorizationDenied;
-            if (OSStatus status = evaluate(*referenced, environment, flags, depth + 1); status != errAuthorizationSuccess)
+            if (OSStatus status = evaluate(*referenced, environment, flags, depth + 1, administrator); status != errAuthorizationSuccess)
                 return status;
         }
         return errAuthorizationSuccess;
@@ -141,12 +146,16 @@ OSStatus AuthorizationServicesEmulated::evaluate(const PlistDictionary& rule, co
                                                                : errAuthorizationInteractionNotAllowed;
     }
     const std::string* group = textValue(rule, "group");
-    std::optional<Record> user = authenticateUser(Directory(paths_.root()), *name, *password, group ? *group : "");
-    return user ? errAuthorizationSuccess : errAuthorizationDenied;
+    const Directory directory(paths_.root());
+    std::optional<Record> user = authenticateUser(directory, *name, *password, group ? *group : "");
+    if (!user)
+        return errAuthorizationDenied;
+    administrator = administrator || isGroupMember(directory, *user, "admin");
+    return errAuthorizationSuccess;
 }
 
 OSStatus AuthorizationServicesEmulated::obtain(std::string_view right, const AuthorizationItemSet& environment,
-                                               AuthorizationFlags flags)
+                                               AuthorizationFlags flags, bool& administrator)
 {
     AuthorizationDatabase database(paths_.root());
     std::optional<PlistDictionary> rule = database.right(right);
@@ -158,7 +167,7 @@ OSStatus AuthorizationServicesEmulated::obtain(std::string_view right, const Aut
         rule->set("class", "user");
         rule->set("group", "admin");
     }
-    return evaluate(*rule, environment, flags, 0);
+    return evaluate(*rule, environment, flags, 0, administrator);
 }
 
 OSStatus AuthorizationServicesEmulated::copyRights(AuthorizationRef authorization, const AuthorizationItemSet& rights,
@@ -173,16 +182,18 @@ OSStatus AuthorizationServicesEmulated::copyRights(AuthorizationRef authorizatio
         return errAuthorizationInvalidSet;
 
     std::set<std::string> granted;
+    bool administrator = false;
     for (const AuthorizationItem& right : rights) {
         if (current->rights.count(right.name))
             continue;
-        OSStatus status = (flags & kAuthorizationFlagExtendRights) ? obtain(right.name, environment, flags)
+        OSStatus status = (flags & kAuthorizationFlagExtendRights) ? obtain(right.name, environment, flags, administrator)
                                                                    : errAuthorizationDenied;
         if (status == errAuthorizationSuccess)
             granted.insert(right.name);
         else if (!(flags & kAuthorizationFlagPartialRights))
             return status;
     }
+    current->administrator = current->administrator || administrator;
     if (granted.empty())
         return errAuthorizationSuccess;
     current->rights.insert(granted.begin(), granted.end());

@@ -36,12 +36,16 @@ private:
     struct Session {
         std::set<std::string> rights;
         std::optional<AuthorizationExternalForm> externalForm;
+        // An administrator authenticated for this reference: only then may it change a defined right.
+        bool administrator = false;
     };
 
     Session* session(AuthorizationRef authorization);
+    // `administrator` is set when the rule authenticated a member of the admin group.
     OSStatus evaluate(const PlistDictionary& rule, const AuthorizationItemSet& environment, AuthorizationFlags flags,
-                      int depth);
-    OSStatus obtain(std::string_view right, const AuthorizationItemSet& environment, AuthorizationFlags flags);
+                      int depth, bool& administrator);
+    OSStatus obtain(std::string_view right, const AuthorizationItemSet& environment, AuthorizationFlags flags,
+                    bool& administrator);
 
     PlatformPaths paths_;
     std::map<std::uint64_t, Session> sessions_;

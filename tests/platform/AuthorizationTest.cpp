@@ -133,13 +133,47 @@ TEST_F(AuthorizationTest, SettingUpTheRightLeavesAnExistingDefinitionAlone)
     ASSERT_EQ(services.rightGet(kRight, &stored), errAuthorizationSuccess);
     EXPECT_EQ(stored, programRule());
 
+    // An administrator tightens the rule.
     PlistDictionary custom;
     custom.set("class", "deny");
-    ASSERT_EQ(services.rightSet(ref, kRight, custom), errAuthorizationSuccess);
+    AuthorizationRef administrator;
+    ASSERT_EQ(services.create({{"system.preferences", {}, 0}}, credentials("admin", "secret"), kFlags, administrator),
+              errAuthorizationSuccess);
+    ASSERT_EQ(services.rightSet(administrator, kRight, custom), errAuthorizationSuccess);
     const std::string before = readText(AuthorizationDatabase(root.root()).file());
     setUp();
     EXPECT_EQ(readText(AuthorizationDatabase(root.root()).file()), before);
     EXPECT_EQ(authorize("admin", "secret"), errAuthorizationDenied) << "the stored rule decides";
+}
+
+// Redefining the program's right is an administrator's business: a standard user who could loosen
+// it would get a form that shellTool runs.
+TEST_F(AuthorizationTest, OnlyAnAdministratorMayRedefineAnExistingRight)
+{
+    addStaffUser(root.root(), "sam", "samspass");
+    AuthorizationRef setup;
+    ASSERT_EQ(services.create({}, {}, kAuthorizationFlagDefaults, setup), errAuthorizationSuccess);
+    ASSERT_EQ(services.rightSet(setup, kRight, programRule()), errAuthorizationSuccess) << "a new right needs no one";
+
+    PlistDictionary open;
+    open.set("class", "allow");
+    PlistDictionary staffRule;
+    staffRule.set("class", "user");
+    staffRule.set("group", "staff");
+    ASSERT_EQ(services.rightSet(setup, "test.staff", staffRule), errAuthorizationSuccess);
+    AuthorizationRef sam;
+    ASSERT_EQ(services.create({{"test.staff", {}, 0}}, credentials("sam", "samspass"), kFlags, sam),
+              errAuthorizationSuccess);
+    const std::string before = readText(AuthorizationDatabase(root.root()).file());
+    EXPECT_EQ(services.rightSet(setup, kRight, open), errAuthorizationDenied);
+    EXPECT_EQ(services.rightSet(sam, kRight, open), errAuthorizationDenied);
+    EXPECT_EQ(readText(AuthorizationDatabase(root.root()).file()), before);
+    EXPECT_EQ(authorize("sam", "samspass"), errAuthorizationDenied);
+
+    AuthorizationRef administrator;
+    ASSERT_EQ(services.create({{kRight, {}, 0}}, credentials("admin", "secret"), kFlags, administrator),
+              errAuthorizationSuccess);
+    EXPECT_EQ(services.rightSet(administrator, kRight, open), errAuthorizationSuccess);
 }
 
 TEST_F(AuthorizationTest, AnUnreadableDatabaseIsNotOverwritten)
