@@ -1,5 +1,6 @@
 #include "foundation/AtomicFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -62,13 +63,38 @@ void syncFolder(const fs::path& folder)
 
 } // namespace
 
-Status writeFileAtomically(const fs::path& path, std::string_view bytes, FileAccess access)
+bool liesWithin(const fs::path& path, const fs::path& folder)
+{
+    std::error_code error;
+    const fs::path resolved = fs::weakly_canonical(fs::absolute(path, error), error);
+    const fs::path base = fs::weakly_canonical(fs::absolute(folder, error), error);
+    if (error || base.empty())
+        return false;
+    const auto [baseEnd, pathAt] = std::mismatch(base.begin(), base.end(), resolved.begin(), resolved.end());
+    (void)pathAt;
+    return baseEnd == base.end();
+}
+
+Status setModeNotFollowingLinks(const fs::path& path, unsigned mode)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return failure(errno, "cannot set the permissions of", path);
+    const int changed = ::fchmod(fd, static_cast<mode_t>(mode));
+    const int error = errno;
+    ::close(fd);
+    return changed == 0 ? Status::success() : failure(error, "cannot set the permissions of", path);
+}
+
+Status writeFileAtomically(const fs::path& path, std::string_view bytes, FileAccess access, const fs::path& within)
 {
     if (path.empty() || !path.has_filename())
         return Status::failure(EINVAL, "cannot write to the path \"" + path.string() + "\"");
     fs::path target;
     if (Status resolved = resolveLinks(path, target); !resolved)
         return resolved;
+    if (!within.empty() && !liesWithin(target, within))
+        return Status::failure(EPERM, "will not write outside " + within.string() + ": " + path.string());
 
     mode_t mode = 0644;
     struct stat existing {};

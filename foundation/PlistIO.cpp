@@ -127,12 +127,13 @@ std::string plistToXml(const PlistValue& value)
     return xmlOf(detail::toPlistNode(value));
 }
 
-Status writePlistAtomically(const PlistDictionary& dictionary, const std::filesystem::path& path, FileAccess access)
+Status writePlistAtomically(const PlistDictionary& dictionary, const std::filesystem::path& path, FileAccess access,
+                            const std::filesystem::path& within)
 {
     const std::string xml = xmlOf(detail::toPlistNode(dictionary));
     if (xml.empty())
         return Status::failure(EINVAL, "cannot express the property list as XML for " + path.string());
-    return writeFileAtomically(path, xml, access);
+    return writeFileAtomically(path, xml, access, within);
 }
 
 } // namespace veltrona

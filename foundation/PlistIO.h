@@ -26,8 +26,8 @@ std::string plistToXml(const PlistValue& value);
 
 // Writes the dictionary as XML into a side file in the same folder and renames it over the target,
 // so readers see the old file or the new one. On failure the old file stays and no side file is left.
-// A symbolic link is written through to its file; `access` as in AtomicFile.h.
+// A symbolic link is written through to its file; `access` and `within` as in AtomicFile.h.
 Status writePlistAtomically(const PlistDictionary& dictionary, const std::filesystem::path& path,
-                            FileAccess access = FileAccess::AsBefore);
+                            FileAccess access = FileAccess::AsBefore, const std::filesystem::path& within = {});
 
 } // namespace veltrona

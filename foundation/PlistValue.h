@@ -33,12 +33,13 @@ public:
     void set(std::string key, PlistValue value);
     bool remove(std::string_view key);
 
-    std::size_t size() const { return entries_.size(); }
-    bool empty() const { return entries_.empty(); }
-    std::vector<Entry>::const_iterator begin() const { return entries_.begin(); }
-    std::vector<Entry>::const_iterator end() const { return entries_.end(); }
-    std::vector<Entry>::iterator begin() { return entries_.begin(); }
-    std::vector<Entry>::iterator end() { return entries_.end(); }
+    // Defined below PlistValue: the entries need it complete (clang insists; GCC lets it pass).
+    std::size_t size() const;
+    bool empty() const;
+    std::vector<Entry>::const_iterator begin() const;
+    std::vector<Entry>::const_iterator end() const;
+    std::vector<Entry>::iterator begin();
+    std::vector<Entry>::iterator end();
 
     bool operator==(const PlistDictionary& other) const;
 
@@ -83,5 +84,12 @@ private:
     // Order matches Kind.
     std::variant<std::string, std::int64_t, double, bool, PlistDate, PlistData, PlistArray, PlistDictionary> value_;
 };
+
+inline std::size_t PlistDictionary::size() const { return entries_.size(); }
+inline bool PlistDictionary::empty() const { return entries_.empty(); }
+inline std::vector<PlistDictionary::Entry>::const_iterator PlistDictionary::begin() const { return entries_.begin(); }
+inline std::vector<PlistDictionary::Entry>::const_iterator PlistDictionary::end() const { return entries_.end(); }
+inline std::vector<PlistDictionary::Entry>::iterator PlistDictionary::begin() { return entries_.begin(); }
+inline std::vector<PlistDictionary::Entry>::iterator PlistDictionary::end() { return entries_.end(); }
 
 } // namespace veltrona

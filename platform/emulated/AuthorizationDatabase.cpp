@@ -70,7 +70,7 @@ Status AuthorizationDatabase::setRight(std::string_view name, const PlistDiction
         rights = database.find("rights");
     }
     rights->dictionary()->set(std::string(name), definition);
-    return writePlistAtomically(database, file());
+    return writePlistAtomically(database, file(), FileAccess::AsBefore, root_);
 }
 
 Status AuthorizationDatabase::writeDefaults()
@@ -87,7 +87,7 @@ Status AuthorizationDatabase::writeDefaults()
     database.set("rules", rules);
     std::error_code ec;
     std::filesystem::create_directories(file().parent_path(), ec);
-    return writePlistAtomically(database, file());
+    return writePlistAtomically(database, file(), FileAccess::AsBefore, root_);
 }
 
 } // namespace veltrona

@@ -89,7 +89,7 @@ Status AuthorizationLiveForms::record(const AuthorizationExternalForm& form, con
     std::error_code ec;
     std::filesystem::create_directories(folder(), ec);
     // Only the owner may see which authorizations are live.
-    if (::chmod(folder().c_str(), 0700) != 0)
+    if (!setModeNotFollowingLinks(folder(), 0700) || !liesWithin(folder(), root_))
         return Status::failure(1, "Cannot protect " + folder().string() + ".");
 
     // Plain lines, not a property list: shellTool reads them at every command and so never loads
@@ -97,7 +97,7 @@ Status AuthorizationLiveForms::record(const AuthorizationExternalForm& form, con
     std::string entry = "pid " + std::to_string(::getpid()) + "\nstart " + std::to_string(*started) + "\n";
     for (const std::string& right : rights)
         entry += "right " + right + "\n";
-    return writeFileAtomically(fileFor(form), entry, FileAccess::OwnerOnly);
+    return writeFileAtomically(fileFor(form), entry, FileAccess::OwnerOnly, root_);
 }
 
 void AuthorizationLiveForms::forget(const AuthorizationExternalForm& form)

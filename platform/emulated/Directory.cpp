@@ -1,5 +1,6 @@
 #include "platform/emulated/Directory.h"
 
+#include "foundation/AtomicFile.h"
 #include "foundation/PlistIO.h"
 #include "foundation/Text.h"
 #include "platform/emulated/FolderLock.h"
@@ -162,7 +163,7 @@ void Directory::makeRecordFolder(RecordType type) const
     std::error_code ec;
     std::filesystem::create_directories(recordFolder(type), ec);
     if (type == RecordType::Users)
-        std::filesystem::permissions(recordFolder(type), std::filesystem::perms::owner_all, ec);
+        setModeNotFollowingLinks(recordFolder(type), 0700);
 }
 
 Status Directory::write(RecordType type, const Record& record, const std::filesystem::path& oldFile, bool replace)
@@ -175,7 +176,7 @@ Status Directory::write(RecordType type, const Record& record, const std::filesy
         return directoryFailure(eDSRecordAlreadyExists);
     // User records hold password hashes, which dscl . -read would print to anyone.
     const FileAccess access = type == RecordType::Users ? FileAccess::OwnerOnly : FileAccess::AsBefore;
-    if (!writePlistAtomically(record.attributes(), target, access).ok())
+    if (!writePlistAtomically(record.attributes(), target, access, root_).ok())
         return directoryFailure(eDSPermissionError);
     // A renamed record moves to the file of its new first name.
     if (!oldFile.empty() && target != oldFile)

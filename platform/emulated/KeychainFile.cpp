@@ -95,25 +95,15 @@ bool storable(const KeychainItemRecord& item)
     return true;
 }
 
-OSStatus writeKeychain(const std::filesystem::path& file, const KeychainItems& items)
+OSStatus writeKeychain(const std::filesystem::path& file, const KeychainItems& items, const std::filesystem::path& within)
 {
     PlistArray encoded;
     for (const KeychainItemRecord& item : items)
         encoded.push_back(encodeItem(item));
     PlistDictionary root;
     root.set(kItemsKey, std::move(encoded));
-    // The atomic write keeps the mode of the file it replaces, so a new keychain is first made
-    // empty with 0600: its items are never readable by others, not even for a moment.
-    const int created = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (created >= 0)
-        ::close(created);
-    if (!writePlistAtomically(root, file, FileAccess::OwnerOnly)) {
-        if (created >= 0)
-            ::unlink(file.c_str());
-        return errSecIO;
-    }
-    ::chmod(file.c_str(), 0600);
-    return errSecSuccess;
+    // Written 0600 from its first byte: its items are never readable by others.
+    return writePlistAtomically(root, file, FileAccess::OwnerOnly, within) ? errSecSuccess : errSecIO;
 }
 
 } // namespace
@@ -144,7 +134,8 @@ OSStatus readKeychain(const std::filesystem::path& file, KeychainItems& items)
     return errSecSuccess;
 }
 
-OSStatus modifyKeychain(const std::filesystem::path& file, const std::function<OSStatus(KeychainItems&)>& change)
+OSStatus modifyKeychain(const std::filesystem::path& file, const std::filesystem::path& platformRoot,
+                        const std::function<OSStatus(KeychainItems&)>& change)
 {
     FolderLock lock(file.parent_path());
     if (!lock.locked())
@@ -157,7 +148,7 @@ OSStatus modifyKeychain(const std::filesystem::path& file, const std::function<O
     for (const KeychainItemRecord& item : items)
         if (!storable(item))
             return errSecParam;
-    return writeKeychain(file, items);
+    return writeKeychain(file, items, platformRoot);
 }
 
 KeychainItems::iterator findKeychainItem(KeychainItems& items, std::optional<std::string_view> service,

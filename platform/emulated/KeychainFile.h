@@ -29,8 +29,9 @@ using KeychainItems = std::vector<KeychainItemRecord>;
 OSStatus readKeychain(const std::filesystem::path& file, KeychainItems& items);
 
 // Runs `change` on the items under the folder's lock and writes them back when it succeeds.
-// Nothing is written when the file cannot be read or `change` fails, so no item is ever lost.
-OSStatus modifyKeychain(const std::filesystem::path& file,
+// Nothing is written when the file cannot be read or `change` fails, so no item is ever lost;
+// nor when the file, links resolved, lies outside `platformRoot`.
+OSStatus modifyKeychain(const std::filesystem::path& file, const std::filesystem::path& platformRoot,
                         const std::function<OSStatus(KeychainItems&)>& change);
 
 // The first item whose service and account equal the given ones; a missing criterion matches any.

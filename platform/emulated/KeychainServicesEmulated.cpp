@@ -81,7 +81,7 @@ OSStatus KeychainServicesEmulated::addGenericPassword(const SecKeychainRef& keyc
     std::string file;
     if (OSStatus status = keychainFile(keychain, defaultKeychainPath(), file); status != errSecSuccess)
         return status;
-    const OSStatus status = modifyKeychain(file, [&](KeychainItems& items) {
+    const OSStatus status = modifyKeychain(file, paths_.root(), [&](KeychainItems& items) {
         if (findKeychainItem(items, service, account) != items.end())
             return errSecDuplicateItem;
         KeychainItemRecord record;
@@ -134,7 +134,7 @@ OSStatus KeychainServicesEmulated::modifyAttributesAndData(const SecKeychainItem
         else
             return errSecNoSuchAttr;
     }
-    const OSStatus status = modifyKeychain(ref->file, [&](KeychainItems& items) {
+    const OSStatus status = modifyKeychain(ref->file, paths_.root(), [&](KeychainItems& items) {
         const auto target = findKeychainItem(items, ref->service, ref->account);
         if (target == items.end())
             return errSecInvalidItemRef;
@@ -160,7 +160,7 @@ OSStatus KeychainServicesEmulated::deleteItem(const SecKeychainItemRef& item)
     const auto* ref = dynamic_cast<const EmulatedKeychainItem*>(item.get());
     if (!ref)
         return errSecInvalidItemRef;
-    return modifyKeychain(ref->file, [&](KeychainItems& items) {
+    return modifyKeychain(ref->file, paths_.root(), [&](KeychainItems& items) {
         const auto target = findKeychainItem(items, ref->service, ref->account);
         if (target == items.end())
             return errSecInvalidItemRef;

@@ -49,7 +49,7 @@ std::optional<StateFiles> readStateFiles(const PlatformPaths& paths, const Folde
 bool writeDisabledOverride(const PlatformPaths& paths, PlistDictionary& overrides, const std::string& label, bool disabled)
 {
     overrides.set(label, disabled);
-    return writePlistAtomically(overrides, paths.map(kLaunchdDisabledFile)).ok();
+    return writePlistAtomically(overrides, paths.map(kLaunchdDisabledFile), FileAccess::AsBefore, paths.root()).ok();
 }
 
 // An override written by -w wins over the job's own Disabled key.
@@ -119,7 +119,7 @@ LaunchdOutcome LaunchdState::load(const std::string& jobFile, bool writeOverride
     entry.set("Path", job->path);
     entry.set("ProgramArguments", stringArray(job->programArguments));
     state->loaded.set(job->label, std::move(entry));
-    if (!writePlistAtomically(state->loaded, paths_.map(kLaunchdLoadedFile)))
+    if (!writePlistAtomically(state->loaded, paths_.map(kLaunchdLoadedFile), FileAccess::AsBefore, paths_.root()))
         return LaunchdOutcome::StateUnwritable;
     return LaunchdOutcome::Done;
 }
@@ -138,7 +138,7 @@ LaunchdOutcome LaunchdState::unload(const std::string& jobFile, bool writeOverri
         return LaunchdOutcome::StateUnwritable;
     if (!state->loaded.remove(job->label))
         return LaunchdOutcome::NotLoaded;
-    if (!writePlistAtomically(state->loaded, paths_.map(kLaunchdLoadedFile)))
+    if (!writePlistAtomically(state->loaded, paths_.map(kLaunchdLoadedFile), FileAccess::AsBefore, paths_.root()))
         return LaunchdOutcome::StateUnwritable;
     return LaunchdOutcome::Done;
 }

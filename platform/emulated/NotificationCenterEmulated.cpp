@@ -1,5 +1,7 @@
 #include "platform/emulated/NotificationCenterEmulated.h"
 
+#include "foundation/AtomicFile.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -24,7 +26,10 @@ Status NotificationCenterEmulated::postNotificationName(std::string_view name)
     const std::string file = paths_.map(kNotificationLogFile);
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ec);
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    // Never through a link, nor into a folder that leads out of the root.
+    if (!liesWithin(std::filesystem::path(file).parent_path(), paths_.root()))
+        return Status::failure(EPERM, "Will not write outside the platform root: " + file);
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
     if (fd < 0)
         return Status::failure(errno, "Cannot open " + file + ": " + std::strerror(errno));
     // One write per line: with O_APPEND, lines of concurrent posters never interleave.

@@ -45,7 +45,7 @@ Status recordCurrentUser(const std::filesystem::path& platformRoot, const std::s
     preferences.set("lastUserName", userName);
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
-    return writePlistAtomically(preferences, file);
+    return writePlistAtomically(preferences, file, FileAccess::AsBefore, platformRoot);
 }
 
 ProcessInfoEmulated::ProcessInfoEmulated(PlatformPaths paths, std::string processName)

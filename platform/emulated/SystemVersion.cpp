@@ -35,7 +35,7 @@ Status writeSystemVersion(const std::filesystem::path& platformRoot, const Syste
     const std::filesystem::path file = systemVersionFile(platformRoot);
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
-    return writePlistAtomically(plist, file);
+    return writePlistAtomically(plist, file, FileAccess::AsBefore, platformRoot);
 }
 
 std::string operatingSystemVersionString(const SystemVersion& version)

@@ -151,7 +151,7 @@ int runNetworkCommand(const std::vector<std::string>& arguments, std::ostream& o
         return printState(paths, out, err);
     const std::filesystem::path file = paths.map(kDynamicStoreFile);
     std::filesystem::create_directories(file.parent_path(), ec);
-    const Status written = writePlistAtomically(dynamicStoreKeys(request.state), file);
+    const Status written = writePlistAtomically(dynamicStoreKeys(request.state), file, FileAccess::AsBefore, paths.root());
     if (!written) {
         err << "veltrona-platform network: " << written.message() << "\n";
         return 1;

@@ -1,5 +1,6 @@
 #include "platform/tools/PlatformInit.h"
 
+#include "foundation/AtomicFile.h"
 #include "platform/PlatformRoot.h"
 #include "platform/emulated/AuthorizationDatabase.h"
 #include "platform/emulated/AuthorizationLiveForms.h"
@@ -66,7 +67,7 @@ Status makeFolders(const std::filesystem::path& root, const std::string& admin)
     }
     AuthorizationLiveForms forms(root);
     std::filesystem::create_directories(forms.folder(), ec);
-    if (ec || ::chmod(forms.folder().c_str(), 0700) != 0)
+    if (ec || !setModeNotFollowingLinks(forms.folder(), 0700))
         return Status::failure(1, "Cannot create " + forms.folder().string() + ".");
     return Status::success();
 }

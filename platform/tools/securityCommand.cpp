@@ -80,7 +80,7 @@ int addGenericPassword(const std::vector<std::string>& arguments, const Platform
     if (!keychain.file)
         return fail(err, what, errSecNoSuchKeychain);
     record.created = record.modified = keychainTimestamp();
-    const OSStatus status = modifyKeychain(*keychain.file, [&](KeychainItems& items) {
+    const OSStatus status = modifyKeychain(*keychain.file, paths.root(), [&](KeychainItems& items) {
         const auto existing = findKeychainItem(items, record.service, record.account);
         if (existing == items.end()) {
             items.push_back(record);
@@ -164,7 +164,7 @@ int deleteGenericPassword(const std::vector<std::string>& arguments, const Platf
     if (OSStatus status = search(keychainsFor(paths, parsed->operands), criteria, holder, item); status != errSecSuccess)
         return fail(err, "SecKeychainSearchCopyNext", status);
     // Another writer may have removed it meanwhile: delete what is there under the lock.
-    const OSStatus status = modifyKeychain(*holder.file, [&](KeychainItems& items) {
+    const OSStatus status = modifyKeychain(*holder.file, paths.root(), [&](KeychainItems& items) {
         const auto target = findKeychainItem(items, item.service, item.account);
         if (target == items.end())
             return errSecItemNotFound;
