@@ -160,7 +160,7 @@ std::string TaskWrapper::startProcessGetResult()
     // Only a call re-entering from the idle hook can find a run in progress.
     if (task)
         return {};
-    task.emplace();
+    task.emplace(RunningTool{});
     std::string output = runTool();
     task.reset();
     return runnerResultFromOutput(output);
