@@ -1,4 +1,4 @@
-// The connections of the window resource (Part 1.5): every button, menu item and delegate of the
+// The connections of the window resource: every button, menu item and delegate of the
 // window and its sheets, triggered once as a user would, runs its own action method with itself
 // as the sender; where the action already does something, that is seen too.
 #include "app/AccountArrayController.h"
