@@ -7,7 +7,6 @@
 #include "foundation/PlistStrings.h"
 #include "platform/emulated/DynamicStoreEmulated.h"
 #include "tests/app/AppTestBed.h"
-#include "tests/support/FileText.h"
 
 #include <QAction>
 #include <QLabel>
@@ -134,21 +133,6 @@ TEST(WindowSuggestion, FieldsFromTheStoreFileOfTheRoot)
         EXPECT_EQ(bed.interaction.alerts().size(), 0);
         EXPECT_TRUE(bed.log.lines.empty());
     }
-}
-
-TEST(WindowSuggestion, UnreadableStoreFileChangesNoField)
-{
-    AppTestBed bed;
-    const std::filesystem::path file = bed.paths.map(kDynamicStoreFile);
-    std::filesystem::create_directories(file.parent_path());
-    writeText(file, "<plist><dict><key>State:");
-    WindowController& window = bed.makeController();
-    setFields(window, kTyped);
-
-    window.suggestIPAddresses(nullptr);
-    EXPECT_EQ(fieldsOf(window), kTyped);
-    EXPECT_TRUE(bed.recorder.runs().empty());
-    EXPECT_EQ(bed.interaction.alerts().size(), 0);
 }
 
 } // namespace
