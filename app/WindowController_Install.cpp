@@ -1,7 +1,10 @@
-// First-run installation of the server files (Part 1.1), and de-installation (Part 1.4), whose
-// behaviour comes with a later issue.
+// First-run installation of the server files, and de-installation.
 #include "app/WindowController.h"
 
+#include "app/AlertFromText.h"
+#include "app/Interaction.h"
+#include "app/MainWindow.h"
+#include "vpnserver/DeInstallation.h"
 #include "vpnserver/InstallationScript.h"
 
 namespace veltrona {
@@ -19,6 +22,18 @@ bool WindowController::checkIfUnixPathExists(const std::string& path) const
     return unixPathExists(path);
 }
 
-void WindowController::deInstall(QObject*) {}
+void WindowController::deInstall(QObject* /*sender*/)
+{
+    alertFromText(services_.interaction, deInstallConfirmation())
+        .beginSheetModalForWindow(window_, [this](int answer) {
+            if (answer != NSAlertFirstButtonReturn)
+                return;
+            startProgress();
+            veltrona::deInstall(runner(), services_.paths);
+            stopProgress();
+            // The window shows what is left: no settings, a stopped server, the accounts.
+            reloadData(nullptr);
+        });
+}
 
 } // namespace veltrona

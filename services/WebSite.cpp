@@ -110,6 +110,11 @@ WebSiteAddress webSiteAddress(const PlistDictionary& infoDictionary)
     return webSiteAddress(infoDictionary, std::getenv(kWebSiteVariable));
 }
 
+AlertText webSiteAddressAlert(const Status& status)
+{
+    return {"The Veltrona web site address is not valid", status.message(), {}};
+}
+
 std::string webPageForTag(std::string_view base, int tag)
 {
     if (tag == kHomePageTag)

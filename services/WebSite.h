@@ -3,6 +3,7 @@
 
 #include "foundation/PlistValue.h"
 #include "foundation/Status.h"
+#include "services/AlertText.h"
 
 #include <optional>
 #include <string>
@@ -39,6 +40,8 @@ struct WebSiteAddress {
 WebSiteAddress webSiteAddress(const PlistDictionary& infoDictionary, const char* environmentValue);
 // The same with the process's own VELTRONA_WEB_SITE.
 WebSiteAddress webSiteAddress(const PlistDictionary& infoDictionary);
+// What the user is told instead of fetching or opening anything when the address is unusable.
+AlertText webSiteAddressAlert(const Status& status);
 
 // The page a web-link control opens: the home page for tag 82, the product page for tag 80, the
 // empty text (open nothing) for any other tag.

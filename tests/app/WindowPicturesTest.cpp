@@ -1,13 +1,18 @@
 // Pictures of the window and its sheets, for a person to look at: set VELTRONA_WINDOW_PICTURES
 // to a folder and they are saved there. The checks make sure the pictures show what they claim.
 #include "app/AccountArrayController.h"
+#include "app/AlertDialog.h"
 #include "app/MainWindow.h"
 #include "app/Sheet.h"
 #include "app/WindowController.h"
 #include "app/WindowSnapshot.h"
 #include "tests/app/AppTestBed.h"
+#include "tests/app/ScopedEnvironment.h"
+#include "services/WebSite.h"
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -54,6 +59,45 @@ TEST(WindowPictures, WindowAloneAndWithEachSheet)
         EXPECT_GE(picture.width(), sheet->minimumWidth()) << file;
         keep(picture, file);
         bed.interaction.endSheet(sheet, 0);
+    }
+}
+
+// The alerts of closing, the update check, the web site address and de-installation, drawn as
+// the dialog draws them from what the window asked for.
+TEST(WindowPictures, AlertsOfClosingUpdatesAndDeInstallation)
+{
+    struct Shot {
+        const char* file;
+        const char* site;     // VELTRONA_WEB_SITE
+        const char* item;     // the menu item that shows the alert
+        const char* fetched;  // what the update check's fetch answers
+    };
+    const Shot shots[] = {
+        {"alert-close.png", "http://127.0.0.1:8080", "closeWindowAction", ""},
+        {"alert-no-newer-version.png", "http://127.0.0.1:8080", "checkForUpdatesAction", "1.0.0"},
+        {"alert-update-available.png", "http://127.0.0.1:8080", "checkForUpdatesAction", "1.2.0"},
+        {"alert-site-unreachable.png", "http://127.0.0.1:8080", "checkForUpdatesAction", ""},
+        {"alert-site-address-invalid.png", "ftp://127.0.0.1", "checkForUpdatesAction", ""},
+        {"alert-de-install.png", "http://127.0.0.1:8080", "deInstallAction", ""},
+    };
+    for (const Shot& shot : shots) {
+        SCOPED_TRACE(shot.file);
+        const ScopedEnvironment site(kWebSiteVariable, shot.site);
+        AppTestBed bed;
+        bed.recorder.queueResult(shot.fetched);
+        bed.interaction.queueAlertAnswer(1001);
+        WindowController& window = bed.makeController();
+        window.window()->findChild<QAction*>(QString::fromLatin1(shot.item))->trigger();
+        ASSERT_EQ(bed.interaction.alerts().size(), 1);
+        const AlertRecord shown = bed.interaction.alerts().front();
+
+        AlertDialog dialog(shown.messageText, shown.informativeText, shown.buttons, window.window());
+        dialog.adjustSize();
+        const QImage picture = dialog.grab().toImage();
+        ASSERT_FALSE(picture.isNull());
+        EXPECT_GE(picture.width(), dialog.minimumWidth());
+        EXPECT_EQ(dialog.findChildren<QPushButton*>().size(), shown.buttons.size());
+        keep(picture, shot.file);
     }
 }
 

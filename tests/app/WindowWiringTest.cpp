@@ -1,4 +1,4 @@
-// The connections of the window resource (Part 1.5): every button, menu item and delegate of the
+// The connections of the window resource: every button, menu item and delegate of the
 // window and its sheets, triggered once as a user would, runs its own action method with itself
 // as the sender; where the action already does something, that is seen too.
 #include "app/AccountArrayController.h"
@@ -128,6 +128,11 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
         else
             QTest::mouseClick(static_cast<QAbstractButton*>(c.control), Qt::LeftButton);
         EXPECT_EQ(dispatched, (std::vector<Dispatch>{{c.action, c.control}}));
+        if (c.action == &WindowController::VPN) {
+            ASSERT_FALSE(bed.recorder.scripts().empty());
+            EXPECT_NE(bed.recorder.scripts().back().find("launchctl list"), std::string::npos)
+                << "VPN: refreshed the state";
+        }
         if (c.sheet && c.action == &WindowController::closeSheet) {
             EXPECT_FALSE(c.sheet->isVisible()) << "closeSheet: ends the sheet holding its sender";
         }
@@ -136,8 +141,6 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
     }
 
     // What the actions that already work did, each once.
-    ASSERT_FALSE(bed.recorder.scripts().empty());
-    EXPECT_NE(bed.recorder.scripts().back().find("launchctl list"), std::string::npos) << "VPN: refreshed the state";
     EXPECT_EQ(bed.interaction.beepCount(), 1) << "doLogin: with no password beeps";
     EXPECT_FALSE(window->passwordInfoField->text().isEmpty());
     EXPECT_EQ(bed.interaction.terminateCount(), 1) << "quitApp:";
@@ -174,9 +177,13 @@ TEST_F(WindowWiring, CloseAndQuitMenuItems)
 {
     menuItem("quitAction")->trigger();
     EXPECT_EQ(bed.interaction.terminateCount(), 1);
+    EXPECT_EQ(bed.interaction.alerts().size(), 0);
     ASSERT_TRUE(window->window()->isVisible());
+    bed.interaction.queueAlertAnswer(1001);
     menuItem("closeWindowAction")->trigger();
-    EXPECT_FALSE(window->window()->isVisible()) << "windowShouldClose: lets it close";
+    EXPECT_TRUE(window->window()->isVisible()) << "windowShouldClose: asks instead";
+    EXPECT_EQ(bed.interaction.alerts().size(), 1);
+    EXPECT_EQ(bed.interaction.terminateCount(), 1);
     EXPECT_TRUE(dispatched.empty());
 }
 
