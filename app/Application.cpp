@@ -129,7 +129,9 @@ int runApplication(int argc, char** argv)
 
     const PlatformPaths paths(*root);
     const PlatformBackend platform = makePlatformBackend(paths);
-    Interaction interaction;
+    // A run that only makes a picture or measures the start has nobody to answer an alert.
+    Interaction interaction(options.screenshotFile || options.quitWhenReady ? Interaction::Mode::Unattended
+                                                                            : Interaction::Mode::Interactive);
     UserDefaults defaults(userDefaultsFile(paths, platform.processInfo->homeDirectory(),
                                            infoString("CFBundleIdentifier").toStdString()));
 

@@ -10,6 +10,8 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <cstdio>
+
 namespace veltrona {
 
 void Interaction::beep()
@@ -29,12 +31,17 @@ std::optional<AlertRecord> Interaction::lastAlert() const
 std::optional<int> Interaction::scriptedAnswer(const Alert& alert, bool asSheet)
 {
     alerts_.append({alert.messageText(), alert.informativeText(), alert.buttonTitles(), asSheet});
+    if (mode_ == Mode::Unattended) {
+        const QString text = alert.messageText() + QLatin1Char('\n') + alert.informativeText() + QLatin1Char('\n');
+        std::fputs(text.toLocal8Bit().constData(), stderr);
+        std::fflush(stderr);
+    }
     if (!answers_.empty()) {
         const int answer = answers_.front();
         answers_.pop_front();
         return answer;
     }
-    if (mode_ == Mode::Scripted)
+    if (mode_ != Mode::Interactive)
         return NSAlertFirstButtonReturn;
     return std::nullopt;
 }
@@ -91,7 +98,7 @@ void Interaction::openURL(const QString& address)
 void Interaction::terminate()
 {
     ++terminateCount_;
-    if (mode_ == Mode::Interactive)
+    if (mode_ != Mode::Scripted)
         QCoreApplication::exit(0); // exit, not quit: quitting would ask each window to close first
 }
 

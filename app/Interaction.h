@@ -28,8 +28,10 @@ struct AlertRecord {
 class Interaction {
 public:
     // Interactive shows real dialogs; Scripted never shows an alert and answers each one from the
-    // queue, or with its first button when the queue is empty.
-    enum class Mode { Interactive, Scripted };
+    // queue, or with its first button when the queue is empty; Unattended (a run that makes a
+    // picture and ends, with nobody to click) answers as Scripted and prints each alert's texts to
+    // standard error instead.
+    enum class Mode { Interactive, Scripted, Unattended };
     explicit Interaction(Mode mode = Mode::Interactive) : mode_(mode) {}
     Interaction(const Interaction&) = delete;
     Interaction& operator=(const Interaction&) = delete;

@@ -6,7 +6,10 @@
 #include "app/VersionGate.h"
 #include "app/WindowController.h"
 #include "tests/app/AppTestBed.h"
+#include "platform/emulated/SystemVersion.h"
 #include "tests/support/FixedProcessInfo.h"
+#include "tests/support/ProcessRun.h"
+#include "tests/support/TempPlatformRoot.h"
 
 #include <gtest/gtest.h>
 
@@ -94,6 +97,25 @@ TEST(ClassInitialisation, NothingElseRunsAfterAFailedGate)
     EXPECT_TRUE(bed.recorder.runs().empty());
     EXPECT_TRUE(bed.log.lines.empty());
     EXPECT_FALSE(std::filesystem::exists(bed.installationDirectory()));
+}
+
+// A run that makes a picture or measures the start has nobody to click the alert away: it says
+// why on standard error and ends at once, unsuccessfully.
+TEST(ClassInitialisation, AnUnattendedRunTellsAFailedGateAndEnds)
+{
+    TempPlatformRoot mac;
+    ASSERT_TRUE(writeSystemVersion(mac.root(), {"10.12.1", "16B2555"}).ok());
+    const std::filesystem::path program = builtMacToolsFolder().parent_path() / "Veltrona";
+    for (const char* option : {"--quit-when-ready", "--screenshot"}) {
+        std::vector<std::string> arguments{"60", program.string(), "--platform-root", mac.root().string(), option};
+        if (std::string(option) == "--screenshot")
+            arguments.push_back((mac.folder() / "window.png").string());
+        const ProcessRun run = runProgram("timeout", arguments, {{"QT_QPA_PLATFORM", "offscreen"}});
+        EXPECT_NE(run.exitStatus, 0) << option;
+        EXPECT_NE(run.exitStatus, 124) << option << " waited for a click";
+        EXPECT_NE(run.err.find("This version of Veltrona will only run on Mac OS X El Capitan"), std::string::npos)
+            << option << ": " << run.err;
+    }
 }
 
 } // namespace
