@@ -30,13 +30,16 @@ Result settingsCommand(Session& session, const CliOptions& options)
     if (options.words.size() == 1)
         return showSettings(session);
 
-    // Every change is checked before anything is written.
-    installIfNeeded(session);
-    ServerSettings settings = settingsToWrite(session);
+    // Every change is checked before anything is installed or written.
+    ServerSettings scratch;
     for (std::size_t i = 2; i < options.words.size(); ++i) {
-        if (Status changed = changeSetting(settings, options.words[i]); !changed)
+        if (Status changed = changeSetting(scratch, options.words[i]); !changed)
             return failed(kRefused, changed.message());
     }
+    installIfNeeded(session);
+    ServerSettings settings = settingsToWrite(session);
+    for (std::size_t i = 2; i < options.words.size(); ++i)
+        changeSetting(settings, options.words[i]);
     const VpnConfigResult written = vpnConfig(settings, session.locations(), session.runner());
     for (const Status* file : {&written.serverFile, &written.jobFile}) {
         if (!*file)
