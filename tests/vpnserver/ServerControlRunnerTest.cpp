@@ -64,6 +64,10 @@ TEST_P(ServerControlRunner, StartAndStopThroughShellTool)
         fs::copy_file(fs::path(VELTRONA_VPNSTUFF_DIR) / name, resources / "VPNStuff" / name);
     std::optional<RunFolder> runFolder;
     if (installedPackage) {
+        // Folders where the temporary copies would go make a write there fail even for root, whom
+        // the permissions below do not stop.
+        for (const char* name : {kServerFileName, kJobFileName})
+            fs::create_directories(resources / name / "stale");
         fs::permissions(resources, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                         fs::perm_options::remove);
         runFolder.emplace(mac.paths());
