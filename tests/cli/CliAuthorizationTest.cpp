@@ -1,5 +1,6 @@
 // Without an authenticated administrator veltronactl runs nothing and exits 2; a platform that is
 // not there is exit 3, a root refused as a place exit 1.
+#include "platform/emulated/KeychainServicesEmulated.h"
 #include "tests/cli/CliMac.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +54,28 @@ TEST(CliAuthorization, NothingRunsWithoutAnAdministrator)
     EXPECT_TRUE(mac.hasUser("carol"));
     // Full name or record name, as the window's login takes either.
     EXPECT_EQ(mac.run({"--admin", "Admin User", "users"}).exitStatus, 0);
+}
+
+// The password the window remembered (service: the window's program name, account: the name in its
+// login field) serves too; a stale one falls through to standard input.
+TEST(CliAuthorization, PasswordRememberedByTheWindow)
+{
+    if (!CliMac::available())
+        GTEST_SKIP() << "veltronactl, shellTool or the stand-in tools are not built";
+    CliMac mac;
+    KeychainServicesEmulated keychain(PlatformPaths(mac.root()), kTestAdminName);
+    ASSERT_EQ(keychain.addGenericPassword(nullptr, "Veltrona", kTestAdminFullName, kTestAdminPassword, nullptr),
+              errSecSuccess);
+    const std::map<std::string, std::string> noVariable{{"VELTRONA_ADMIN_PASSWORD", ""}};
+    const ProcessRun remembered = mac.run({"users", "--json"}, "", noVariable);
+    EXPECT_EQ(remembered.exitStatus, 0) << remembered.err;
+
+    SecKeychainItemRef item;
+    ASSERT_EQ(keychain.findGenericPassword(nullptr, "Veltrona", kTestAdminFullName, nullptr, &item), errSecSuccess);
+    ASSERT_EQ(keychain.deleteItem(item), errSecSuccess);
+    ASSERT_EQ(keychain.addGenericPassword(nullptr, "Veltrona", kTestAdminFullName, "stale", nullptr), errSecSuccess);
+    EXPECT_EQ(mac.run({"users"}, "", noVariable).exitStatus, 2);
+    EXPECT_EQ(mac.run({"users"}, "secret\n", noVariable).exitStatus, 0);
 }
 
 TEST(CliAuthorization, MissingOrRefusedPlatformRoot)
