@@ -29,8 +29,8 @@ std::string toUtf8(const std::u16string& text)
     std::string utf8(text.size() * 3, '\0');
     int32_t length = 0;
     UErrorCode status = U_ZERO_ERROR;
-    u_strToUTF8(utf8.data(), static_cast<int32_t>(utf8.size()), &length, text.data(),
-                static_cast<int32_t>(text.size()), &status);
+    u_strToUTF8(utf8.data(), static_cast<int32_t>(utf8.size()), &length, text.data(), static_cast<int32_t>(text.size()),
+                &status);
     utf8.resize(U_FAILURE(status) ? 0 : static_cast<std::size_t>(length));
     return utf8;
 }

@@ -8,8 +8,7 @@
 
 namespace veltrona {
 
-inline constexpr const char* kAccountNameCharactersMessage =
-    "An account name may hold only letters, marks and digits.";
+inline constexpr const char* kAccountNameCharactersMessage = "An account name may hold only letters, marks and digits.";
 inline constexpr const char* kSharedSecretCharactersMessage =
     "A shared secret may hold only letters, marks and digits.";
 

@@ -49,8 +49,7 @@ int runCli(const fs::path& root, const std::vector<std::string>& arguments)
     if (error != 0)
         return -1;
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-    }
+    while (::waitpid(pid, &status, 0) < 0) { }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -7,8 +7,8 @@ namespace {
 const std::set<std::string> kCommandFlags{"--apply", "--yes", "--sign", "--password-stdin"};
 
 // The value of "--name=value" or of the next argument.
-std::optional<std::string> takeValue(const std::vector<std::string>& arguments, std::size_t& i,
-                                     const std::string& name, ParsedOptions& parsed)
+std::optional<std::string> takeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name,
+                                     ParsedOptions& parsed)
 {
     const std::string& argument = arguments[i];
     if (argument.size() > name.size() && argument.compare(0, name.size() + 1, name + "=") == 0)

@@ -71,7 +71,8 @@ std::optional<Failure> checkCommandShape(const CliOptions& options)
         if (options.outputFile && !shape.output)
             return refuse("-o does not go with " + std::string(shape.usage) + ".");
         if (options.outputFile && options.flags.contains("--sign"))
-            return refuse("--sign signs the profile written to the Desktop; a profile written with -o is never signed.");
+            return refuse(
+                "--sign signs the profile written to the Desktop; a profile written with -o is never signed.");
         return std::nullopt;
     }
     if (knownCommand)

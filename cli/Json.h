@@ -17,17 +17,17 @@ public:
     using Array = std::vector<Json>;
     using Object = std::vector<std::pair<std::string, Json>>;
 
-    Json() : value_(nullptr) {}
-    Json(std::nullptr_t) : value_(nullptr) {}
-    Json(bool b) : value_(b) {}
-    Json(int n) : value_(static_cast<std::int64_t>(n)) {}
-    Json(std::int64_t n) : value_(n) {}
-    Json(std::size_t n) : value_(static_cast<std::int64_t>(n)) {}
-    Json(std::string s) : value_(std::move(s)) {}
-    Json(std::string_view s) : value_(std::string(s)) {}
-    Json(const char* s) : value_(std::string(s)) {}
-    Json(Array a) : value_(std::move(a)) {}
-    Json(Object o) : value_(std::move(o)) {}
+    Json() : value_(nullptr) { }
+    Json(std::nullptr_t) : value_(nullptr) { }
+    Json(bool b) : value_(b) { }
+    Json(int n) : value_(static_cast<std::int64_t>(n)) { }
+    Json(std::int64_t n) : value_(n) { }
+    Json(std::size_t n) : value_(static_cast<std::int64_t>(n)) { }
+    Json(std::string s) : value_(std::move(s)) { }
+    Json(std::string_view s) : value_(std::string(s)) { }
+    Json(const char* s) : value_(std::string(s)) { }
+    Json(Array a) : value_(std::move(a)) { }
+    Json(Object o) : value_(std::move(o)) { }
     // Text when there is some, null when there is none.
     Json(const std::optional<std::string>& s) : value_(nullptr)
     {

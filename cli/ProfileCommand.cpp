@@ -23,18 +23,15 @@ Result desktopExport(Session& session, const ProfileBuild& build, const ProfileI
     const std::string plain = (folder / profileFileName(input.userName, input.vpnType)).string();
     const std::string signedFile = (folder / signedProfileFileName(input.userName, input.vpnType)).string();
     switch (result) {
-    case ExportResult::Written:
-        return done("Wrote " + plain, {{"file", plain}, {"signed", false}});
-    case ExportResult::Signed:
-        return done("Wrote " + signedFile, {{"file", signedFile}, {"signed", true}});
+    case ExportResult::Written: return done("Wrote " + plain, {{"file", plain}, {"signed", false}});
+    case ExportResult::Signed: return done("Wrote " + signedFile, {{"file", signedFile}, {"signed", true}});
     case ExportResult::NoSigningMaterial:
         return failed(kRefused, "There is no certificate and key to sign with; the profile is unsigned: " + plain,
                       {{"file", plain}, {"signed", false}});
     case ExportResult::SigningFailed:
         return failed(kPlatformFailed, "Signing failed; the profile is unsigned: " + plain,
                       {{"file", plain}, {"signed", false}});
-    case ExportResult::NotWritten:
-        break;
+    case ExportResult::NotWritten: break;
     }
     return failed(kPlatformFailed, "The profile could not be written to " + plain + ".");
 }
@@ -60,11 +57,10 @@ Result profileCommand(Session& session, const CliOptions& options, InputLines& i
     }
     const ServerSettings settings = settingsToWrite(session);
     const ProfileInput profileInput{settings.type, settings.vpnHost, settings.sharedSecret, name, password};
-    const ProfileBuild build =
-        buildProfileFromTemplate(profileTemplatePath(session.resourceDirectory()), profileInput);
+    const ProfileBuild build = buildProfileFromTemplate(profileTemplatePath(session.resourceDirectory()), profileInput);
     if (!build.ok())
-        return failed(kPlatformFailed, "The profile template cannot be read: " +
-                                           profileTemplatePath(session.resourceDirectory()));
+        return failed(kPlatformFailed,
+                      "The profile template cannot be read: " + profileTemplatePath(session.resourceDirectory()));
 
     if (!options.outputFile)
         return desktopExport(session, build, profileInput, options.flags.contains("--sign"));

@@ -38,7 +38,7 @@ Result serverCommand(Session& session, const std::string& action)
     if (running != wanted)
         return failed(kPlatformFailed, wanted ? "The VPN server did not start." : "The VPN server did not stop.",
                       {{"action", action}, {"changed", running != wasRunning}, {"running", running}});
-    const char* text = action == "stop" ? "The VPN server is stopped."
+    const char* text = action == "stop"                    ? "The VPN server is stopped."
                        : action == "restart" && wasRunning ? "The VPN server is restarted."
                                                            : "The VPN server is running.";
     return stateResult(action, true, running, text);

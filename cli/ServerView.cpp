@@ -41,17 +41,24 @@ Json settingsJson(const ServerSettings& settings)
     });
 }
 
+std::string labelled(std::string_view label, std::string_view value)
+{
+    std::string line = std::string(label) + ":";
+    line.resize(17, ' ');
+    return line + std::string(value) + "\n";
+}
+
 std::string settingsText(const ServerSettings& settings)
 {
     const std::string range = settings.startIPAddress.empty() && settings.endIPAddress.empty()
                                   ? std::string()
                                   : settings.startIPAddress + " - " + settings.endIPAddress;
-    return "Type:            " + settings.type + "\n"
-           "Host:            " + settings.vpnHost + "\n"
-           "DNS servers:     " + settings.dnsServerAddresses + "\n"
-           "Search domains:  " + settings.searchDomains + "\n"
-           "Address range:   " + range + "\n"
-           "Shared secret:   " + (settings.sharedSecret.empty() ? "not set" : "set");
+    std::string text = labelled("Type", settings.type) + labelled("Host", settings.vpnHost)
+                       + labelled("DNS servers", settings.dnsServerAddresses)
+                       + labelled("Search domains", settings.searchDomains) + labelled("Address range", range)
+                       + labelled("Shared secret", settings.sharedSecret.empty() ? "not set" : "set");
+    text.pop_back();
+    return text;
 }
 
 } // namespace veltrona::cli

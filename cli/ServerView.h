@@ -6,6 +6,7 @@
 #include "vpnserver/ServerSettings.h"
 
 #include <string>
+#include <string_view>
 
 namespace veltrona::cli {
 
@@ -19,6 +20,9 @@ LoadedServerSettings installedSettings(Session& session);
 // The settings a start or a change writes: the installed ones, where the job file names no type
 // the menu's first, L2TP, as the window would write it.
 ServerSettings settingsToWrite(Session& session);
+
+// "Label:" padded to one column for every value, then the value, then a line break.
+std::string labelled(std::string_view label, std::string_view value);
 
 // The settings without the shared secret, which is only said to be set or not.
 Json settingsJson(const ServerSettings& settings);

@@ -17,7 +17,7 @@ constexpr const char* kCannotAuthenticate = "Access failed : Cannot authenticate
 // The keychain store logs a missing item; for a command line that is the usual case, not news.
 class QuietLog final : public SystemLog {
 public:
-    void log(std::string_view) override {}
+    void log(std::string_view) override { }
 };
 
 } // namespace

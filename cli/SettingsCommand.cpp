@@ -16,8 +16,7 @@ Result showSettings(Session& session)
 {
     const LoadedServerSettings current = installedSettings(session);
     const bool installed = isInstalled(session);
-    std::string text = std::string("Installed:       ") + (installed ? "yes" : "no") + "\n"
-                       + settingsText(current.settings);
+    std::string text = labelled("Installed", installed ? "yes" : "no") + settingsText(current.settings);
     return done(std::move(text), {{"installed", installed},
                                   {"settings", settingsJson(current.settings)},
                                   {"portForwardingInfo", current.portForwardingInfo}});
@@ -59,8 +58,9 @@ Result settingsCommand(Session& session, const CliOptions& options)
             return failed(kPlatformFailed, "The settings are written, but the VPN server did not start again.");
     }
     std::string note = restarted ? "The settings are written and the VPN server is restarted."
-                       : isJobLoaded(session.runner()) ? "The settings are written; they take effect at the next restart."
-                                                       : "The settings are written; they take effect at the next start.";
+                       : isJobLoaded(session.runner())
+                           ? "The settings are written; they take effect at the next restart."
+                           : "The settings are written; they take effect at the next start.";
     return done(settingsText(installed) + "\n" + note,
                 {{"settings", settingsJson(installed)}, {"restarted", restarted}});
 }

@@ -15,10 +15,11 @@ Result statusCommand(Session& session)
     if (!accounts)
         return failed(kPlatformFailed, kListingUnreadable);
 
-    std::string text = std::string("Installed:       ") + (installed ? "yes" : "no") + "\n"
-                       + "Job loaded:      " + (loaded ? "yes (the VPN server is running)" : "no") + "\n"
+    std::string text = labelled("Installed", installed ? "yes" : "no")
+                       + labelled("Job loaded", loaded ? "yes (the VPN server is running)" : "no")
                        + settingsText(current.settings) + "\n"
-                       + "VPN accounts:    " + std::to_string(accounts->size());
+                       + labelled("VPN accounts", std::to_string(accounts->size()));
+    text.pop_back();
     return done(std::move(text), {{"installed", installed},
                                   {"type", current.settings.type},
                                   {"loaded", loaded},

@@ -1,5 +1,6 @@
 // suggest: what the window's suggestion would put into its fields, printed; nothing is changed.
 #include "cli/Commands.h"
+#include "cli/ServerView.h"
 #include "network/AddressSuggestion.h"
 
 namespace veltrona::cli {
@@ -13,9 +14,9 @@ Result suggestCommand(Session& session)
     std::string range = suggestion.startIPAddress && suggestion.endIPAddress
                             ? *suggestion.startIPAddress + " - " + *suggestion.endIPAddress
                             : std::string("(none)");
-    std::string text = "Address range:   " + range + "\n"
-                       "DNS servers:     " + shown(suggestion.dnsServerAddresses) + "\n"
-                       "Host:            " + shown(suggestion.vpnHost);
+    std::string text = labelled("Address range", range) + labelled("DNS servers", shown(suggestion.dnsServerAddresses))
+                       + labelled("Host", shown(suggestion.vpnHost));
+    text.pop_back();
     if (suggestion.portForwardingInfo)
         text += "\n\n" + *suggestion.portForwardingInfo;
     return done(std::move(text), {{"rangeStart", suggestion.startIPAddress},

@@ -34,7 +34,8 @@ Status changeSetting(ServerSettings& settings, std::string_view name, std::strin
 {
     const std::string shown(name);
     if (!isValidUtf8(value) || holdsControlCharacter(value))
-        return Status::failure(1, "The value of " + shown + " may not hold control characters or bytes that are not UTF-8.");
+        return Status::failure(1, "The value of " + shown
+                                      + " may not hold control characters or bytes that are not UTF-8.");
     if (name == "type") {
         const std::string type = upperCased(value);
         if (type != kVpnTypeL2TP && type != kVpnTypePPTP)
@@ -59,7 +60,8 @@ Status changeSetting(ServerSettings& settings, std::string_view name, std::strin
         settings.startIPAddress = value.substr(0, dash);
         settings.endIPAddress = value.substr(dash + 1);
     } else {
-        return Status::failure(1, "Unknown setting \"" + shown + "\"; the settings are type, host, dns, domains and range.");
+        return Status::failure(1, "Unknown setting \"" + shown
+                                      + "\"; the settings are type, host, dns, domains and range.");
     }
     return Status::success();
 }
