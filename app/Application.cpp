@@ -11,6 +11,7 @@
 #include "app/WindowSnapshot.h"
 #include "platform/PlatformBackend.h"
 #include "platform/PlatformRoot.h"
+#include "services/ResourceDirectory.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -55,7 +56,7 @@ std::optional<std::filesystem::path> choosePlatformRoot(const AppOptions& option
         return std::nullopt;
     }
     const AdministratorAccount administrator = defaultAdministrator();
-    const QString tool = QCoreApplication::applicationDirPath() + QStringLiteral("/veltrona-platform");
+    const QString tool = QString::fromStdString(findPlatformTool(QCoreApplication::applicationDirPath().toStdString()));
     const Status made = makePlatformRoot(root, tool, administrator, kDefaultAdministratorPassword);
     if (!made) {
         printLine(stderr, QString::fromStdString(made.message()));
@@ -138,7 +139,7 @@ int runApplication(int argc, char** argv)
     std::unique_ptr<WindowController> controller = startApplication(AppServices{
         paths, *platform.processInfo, *platform.authorization, *platform.keychain, *platform.dynamicStore,
         *platform.notifications, *platform.log, defaults, interaction,
-        (QCoreApplication::applicationDirPath() + QStringLiteral("/Resources")).toStdString(), nullptr});
+        findResourceDirectory(QCoreApplication::applicationDirPath().toStdString()), nullptr});
     if (!controller)
         return 1;
     WindowController* launched = controller.get();

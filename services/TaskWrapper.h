@@ -43,6 +43,9 @@ public:
 
     // Called every few milliseconds while a run waits (the window repaints from it).
     void setIdleHook(std::function<void()> hook) { idleHook_ = std::move(hook); }
+    // Sends what the tools write on standard error nowhere: a front end that judges each
+    // command by the state it leaves has no use for their complaints.
+    void setQuietErrors(bool quiet) { quietErrors_ = quiet; }
     bool isRunning() const { return task.has_value(); }
     const AuthorizationExternalForm& externalForm() const { return extAuth; }
 
@@ -64,6 +67,7 @@ private:
     std::string resourceDirectory_;
     SystemLog& log_;
     std::function<void()> idleHook_;
+    bool quietErrors_ = false;
 };
 
 } // namespace veltrona

@@ -81,14 +81,16 @@ bool reapIfEnded(pid_t pid, bool block)
 }
 
 // Starts the tool with `input` as its standard input and `output` as its standard output;
-// standard error and the environment are the application's own. Returns 0 or an errno value.
+// standard error (unless quiet) and the environment are the application's own. Returns 0 or an errno value.
 int spawnTool(const std::string& launchPath, const std::string& workingDirectory,
-              std::vector<std::string>& arguments, int input, int output, pid_t& pid)
+              std::vector<std::string>& arguments, int input, int output, bool quietErrors, pid_t& pid)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+    if (quietErrors)
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
     // Scripts expect the default signal state, whatever the application blocks or ignores.
     posix_spawnattr_t attributes;
@@ -183,7 +185,7 @@ std::string TaskWrapper::runTool()
     closeFd(input[1]);
 
     pid_t pid = -1;
-    const int spawnError = spawnTool(launchPath, resourceDirectory_, arguments, input[0], output[1], pid);
+    const int spawnError = spawnTool(launchPath, resourceDirectory_, arguments, input[0], output[1], quietErrors_, pid);
     closeFd(input[0]);
     closeFd(output[1]);
     if (spawnError != 0) {

@@ -18,12 +18,12 @@ std::string ServerFileLocations::jobTemplate() const
 
 std::string ServerFileLocations::serverTemporaryCopy() const
 {
-    return resourceDirectory_ + "/" + kServerFileName;
+    return (temporaryFolder_.empty() ? resourceDirectory_ : temporaryFolder_) + "/" + kServerFileName;
 }
 
 std::string ServerFileLocations::jobTemporaryCopy() const
 {
-    return resourceDirectory_ + "/" + kJobFileName;
+    return (temporaryFolder_.empty() ? resourceDirectory_ : temporaryFolder_) + "/" + kJobFileName;
 }
 
 std::string ServerFileLocations::installationDirectory() const

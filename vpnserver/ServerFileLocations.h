@@ -14,10 +14,12 @@ inline constexpr const char* kJobFileName = "com.brantholm.vpn.plist";
 
 class ServerFileLocations {
 public:
-    // The resource directory is the application's (templates in its VPNStuff folder, temporary
-    // copies directly inside); the installed files are platform paths mapped through `platform`.
-    ServerFileLocations(std::string resourceDirectory, PlatformPaths platform)
-        : resourceDirectory_(std::move(resourceDirectory)), platform_(std::move(platform)) {}
+    // The resource directory is the application's (templates in its VPNStuff folder); the
+    // installed files are platform paths mapped through `platform`. Temporary copies go into
+    // `temporaryFolder` (a RunFolder), or directly into the resource directory when it is empty.
+    ServerFileLocations(std::string resourceDirectory, PlatformPaths platform, std::string temporaryFolder = {})
+        : resourceDirectory_(std::move(resourceDirectory)), platform_(std::move(platform)),
+          temporaryFolder_(std::move(temporaryFolder)) {}
 
     const std::string& resourceDirectory() const { return resourceDirectory_; }
     const PlatformPaths& platform() const { return platform_; }
@@ -34,6 +36,7 @@ public:
 private:
     std::string resourceDirectory_;
     PlatformPaths platform_;
+    std::string temporaryFolder_;
 };
 
 } // namespace veltrona

@@ -6,6 +6,7 @@
 #include "services/TaskWrapper.h"
 #include "tests/support/RecordingLog.h"
 #include "tests/support/TempPlatformRoot.h"
+#include "vpnserver/RunFolder.h"
 #include "vpnserver/ServerFileReader.h"
 #include "vpnserver/ServerFileWriter.h"
 #include "vpnserver/VpnButton.h"
@@ -43,8 +44,13 @@ private:
     std::optional<std::string> saved_;
 };
 
-TEST(ServerControlRunner, StartAndStopThroughShellTool)
+// The resource directory as the build has it, and as an installed package has it: read-only, the
+// files written first into a run folder inside the platform root.
+class ServerControlRunner : public testing::TestWithParam<bool> {};
+
+TEST_P(ServerControlRunner, StartAndStopThroughShellTool)
 {
+    const bool installedPackage = GetParam();
     const fs::path shellTool = fs::path(VELTRONA_BIN_DIR) / "Resources/shellTool";
     if (!fs::exists(shellTool) || !fs::exists(builtMacToolsFolder() / "launchctl"))
         GTEST_SKIP() << "shellTool or the stand-in tools are not built";
@@ -56,7 +62,19 @@ TEST(ServerControlRunner, StartAndStopThroughShellTool)
     fs::copy_file(shellTool, resources / "shellTool");
     for (const char* name : {kServerFileName, kJobFileName})
         fs::copy_file(fs::path(VELTRONA_VPNSTUFF_DIR) / name, resources / "VPNStuff" / name);
-    const ServerFileLocations locations(resources.string(), mac.paths());
+    std::optional<RunFolder> runFolder;
+    if (installedPackage) {
+        // Folders where the temporary copies would go make a write there fail even for root, whom
+        // the permissions below do not stop.
+        for (const char* name : {kServerFileName, kJobFileName})
+            fs::create_directories(resources / name / "stale");
+        fs::permissions(resources, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+        runFolder.emplace(mac.paths());
+        ASSERT_FALSE(runFolder->path().empty());
+        EXPECT_EQ(fs::status(runFolder->path()).permissions() & fs::perms::all, fs::perms::owner_all);
+    }
+    const ServerFileLocations locations(resources.string(), mac.paths(), runFolder ? runFolder->path() : "");
     // What the installation makes: the directory and the job's link.
     fs::create_directories(locations.installationDirectory());
     fs::create_directories(mac.root() / "Library/LaunchDaemons");
@@ -81,7 +99,18 @@ TEST(ServerControlRunner, StartAndStopThroughShellTool)
     EXPECT_FALSE(fs::exists(locations.serverTemporaryCopy()));
     EXPECT_EQ(click("Stop VPN"), "Start VPN");
     EXPECT_TRUE(log.lines.empty());
+    if (installedPackage) {
+        const std::string folder = runFolder->path();
+        runFolder.reset();
+        EXPECT_FALSE(fs::exists(folder));
+        fs::permissions(resources, fs::perms::owner_write, fs::perm_options::add);
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(ResourceDirectories, ServerControlRunner, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "ReadOnlyWithRunFolder" : "Writable");
+                         });
 
 } // namespace
 } // namespace veltrona::test

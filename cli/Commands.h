@@ -1,0 +1,22 @@
+#pragma once
+// The commands, each run on an opened session whose administrator is authenticated.
+
+#include "cli/CliOptions.h"
+#include "cli/InputLines.h"
+#include "cli/Result.h"
+#include "cli/Session.h"
+
+namespace veltrona::cli {
+
+Result statusCommand(Session& session);
+// "start", "restart" or "stop".
+Result serverCommand(Session& session, const std::string& action);
+Result settingsCommand(Session& session, const CliOptions& options);
+Result secretCommand(Session& session, InputLines& input);
+Result usersCommand(Session& session, const CliOptions& options, InputLines& input);
+Result profileCommand(Session& session, const CliOptions& options, InputLines& input);
+Result suggestCommand(Session& session);
+Result checkUpdateCommand(Session& session);
+Result uninstallCommand(Session& session, const CliOptions& options);
+
+} // namespace veltrona::cli

@@ -1,0 +1,37 @@
+#pragma once
+// What one command gives back: the exit code, the text for people and the members for --json.
+
+#include "cli/ExitCode.h"
+#include "cli/Json.h"
+
+#include <string>
+
+namespace veltrona::cli {
+
+struct Result {
+    ExitCode code = kDone;
+    // Standard output when done, standard error otherwise; ends without a line break.
+    std::string text;
+    // The command's members of the --json object, beside "ok", "exitCode" and "error".
+    Json::Object data;
+};
+
+inline Result done(std::string text, Json::Object data = {})
+{
+    return {kDone, std::move(text), std::move(data)};
+}
+
+inline Result failed(ExitCode code, std::string message, Json::Object data = {})
+{
+    return {code, std::move(message), std::move(data)};
+}
+
+inline Result failed(const Failure& failure)
+{
+    return {failure.code, failure.message, {}};
+}
+
+// The whole --json object: {"ok":..., "exitCode":..., the data members..., "error": text when failed}.
+std::string jsonDocument(const Result& result);
+
+} // namespace veltrona::cli

@@ -1,0 +1,30 @@
+// status: installed or not, the type, whether the job is loaded, the settings, the VPN accounts.
+#include "cli/AccountView.h"
+#include "cli/Commands.h"
+#include "cli/ServerView.h"
+#include "vpnserver/ServerControl.h"
+
+namespace veltrona::cli {
+
+Result statusCommand(Session& session)
+{
+    const bool installed = isInstalled(session);
+    const bool loaded = isJobLoaded(session.runner());
+    const LoadedServerSettings current = installedSettings(session);
+    const std::optional<std::vector<AccountRecord>> accounts = listVpnAccounts(session);
+    if (!accounts)
+        return failed(kPlatformFailed, kListingUnreadable);
+
+    std::string text = labelled("Installed", installed ? "yes" : "no")
+                       + labelled("Job loaded", loaded ? "yes (the VPN server is running)" : "no")
+                       + settingsText(current.settings) + "\n"
+                       + labelled("VPN accounts", std::to_string(accounts->size()));
+    text.pop_back();
+    return done(std::move(text), {{"installed", installed},
+                                  {"type", current.settings.type},
+                                  {"loaded", loaded},
+                                  {"settings", settingsJson(current.settings)},
+                                  {"accounts", accounts->size()}});
+}
+
+} // namespace veltrona::cli
