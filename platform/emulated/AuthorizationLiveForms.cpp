@@ -10,8 +10,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -47,20 +45,24 @@ std::optional<std::uint64_t> processStartTime(pid_t pid)
 {
     if (pid <= 0)
         return std::nullopt;
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!stat || !std::getline(stat, line))
+    const std::optional<std::string> stat = readRegularFile("/proc/" + std::to_string(pid) + "/stat", 4096);
+    if (!stat)
         return std::nullopt;
     // The command name in parentheses may hold blanks and parentheses: fields follow the last ')'.
-    const std::size_t close = line.rfind(')');
+    const std::size_t close = stat->rfind(')');
     if (close == std::string::npos)
         return std::nullopt;
-    std::istringstream fields(line.substr(close + 1));
-    std::string field;
+    std::string_view rest = std::string_view(*stat).substr(close + 1);
     // After the name: state is field 3, starttime field 22.
+    std::string_view field;
     for (int index = 3; index <= 22; ++index) {
-        if (!(fields >> field))
+        const std::size_t start = rest.find_first_not_of(' ');
+        if (start == std::string_view::npos)
             return std::nullopt;
+        rest.remove_prefix(start);
+        const std::size_t end = std::min(rest.find(' '), rest.size());
+        field = rest.substr(0, end);
+        rest.remove_prefix(end);
     }
     std::uint64_t ticks = 0;
     const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), ticks);
@@ -118,14 +120,16 @@ AuthorizationLiveForms::Check AuthorizationLiveForms::check(const AuthorizationE
     const std::optional<std::string> text = readRegularFile(file, 4096);
     if (!text)
         return Check::Unknown;
-    std::istringstream in(*text);
     std::optional<pid_t> pid;
     std::string start;
     bool holdsRight = false;
-    for (std::string line; std::getline(in, line);) {
+    // Plain lines, read without streams: their start-up would cost every shellTool run.
+    for (std::string_view rest = *text; !rest.empty();) {
+        const std::string_view line = rest.substr(0, rest.find('\n'));
+        rest.remove_prefix(std::min(line.size() + 1, rest.size()));
         const std::size_t blank = line.find(' ');
-        const std::string_view key = std::string_view(line).substr(0, blank);
-        const std::string value = blank == std::string::npos ? std::string() : line.substr(blank + 1);
+        const std::string_view key = line.substr(0, blank);
+        const std::string value = blank == std::string_view::npos ? std::string() : std::string(line.substr(blank + 1));
         if (key == "pid") {
             pid_t number = 0;
             const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
