@@ -1,10 +1,10 @@
 #pragma once
 // The account records in the order they were added, as a two-column table model.
 
-#include "app/AccountRecord.h"
+#include "accounts/AccountRecord.h"
 
 #include <QAbstractTableModel>
-#include <QList>
+#include <vector>
 
 namespace veltrona {
 
@@ -19,12 +19,12 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-    const QList<AccountRecord>& records() const { return records_; }
-    void append(const QList<AccountRecord>& records);
-    void removeRowsAt(QList<int> rows);
+    const std::vector<AccountRecord>& records() const { return records_; }
+    void append(const std::vector<AccountRecord>& records);
+    void removeRowsAt(std::vector<int> rows);
 
 private:
-    QList<AccountRecord> records_;
+    std::vector<AccountRecord> records_;
 };
 
 } // namespace veltrona

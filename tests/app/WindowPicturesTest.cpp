@@ -34,7 +34,7 @@ TEST(WindowPictures, WindowAloneAndWithEachSheet)
     WindowController& window = bed.makeController();
     window.window()->resize(window.window()->minimumSize());
     window.userAccountsController->addObjects(
-        {{QStringLiteral("alice"), QStringLiteral("1")}, {QStringLiteral("bob"), QStringLiteral("1")}});
+        {{"alice", "1"}, {"bob", "1"}});
     const QImage alone = snapshotOfWindow(window);
     ASSERT_FALSE(alone.isNull());
     keep(alone, "main-window.png");
