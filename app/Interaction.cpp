@@ -7,6 +7,9 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QUrl>
 #include <QWidget>
 
@@ -86,6 +89,56 @@ void Interaction::beginSheet(QWidget* window, QDialog* sheet)
 void Interaction::endSheet(QDialog* sheet, int returnCode)
 {
     sheet->done(returnCode);
+}
+
+QFileDialog* Interaction::makeSavePanel(QWidget* window, const SavePanelOptions& options)
+{
+    auto* panel = new QFileDialog(window);
+    panel->setOption(QFileDialog::DontUseNativeDialog);
+    panel->setAcceptMode(QFileDialog::AcceptSave);
+    panel->setFileMode(QFileDialog::AnyFile);
+    panel->setWindowModality(Qt::WindowModal);
+    panel->setWindowTitle(options.message);
+    panel->setLabelText(QFileDialog::FileName, QStringLiteral("Save &As:"));
+    panel->setLabelText(QFileDialog::Accept, QStringLiteral("Save"));
+    panel->setNameFilter(QStringLiteral("*.%1").arg(options.allowedFileType));
+    panel->setDefaultSuffix(options.allowedFileType);
+    panel->setDirectory(options.directory);
+    panel->selectFile(options.nameFieldStringValue);
+    return panel;
+}
+
+QString Interaction::savePanelChoice(const SavePanelOptions& options, const QString& typed)
+{
+    QString file = QDir(options.directory).absoluteFilePath(typed);
+    if (QFileInfo(file).suffix().isEmpty() && !options.allowedFileType.isEmpty())
+        file += QLatin1Char('.') + options.allowedFileType;
+    return file;
+}
+
+void Interaction::beginSavePanel(QWidget* window, const SavePanelOptions& options, SavePanelHandler completionHandler)
+{
+    if (mode_ == Mode::Scripted) {
+        savePanels_.append(options);
+        if (savePanelNames_.empty()) {
+            completionHandler(QString(), QString());
+            return;
+        }
+        const QString file = savePanelChoice(options, savePanelNames_.front());
+        savePanelNames_.pop_front();
+        completionHandler(file, QFileInfo(file).absolutePath());
+        return;
+    }
+    QFileDialog* panel = makeSavePanel(window, options);
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(panel, &QDialog::finished, panel, [panel, handler = std::move(completionHandler)](int result) {
+        const QStringList chosen = panel->selectedFiles();
+        if (result == QDialog::Accepted && !chosen.isEmpty())
+            handler(chosen.front(), panel->directory().absolutePath());
+        else
+            handler(QString(), QString());
+    });
+    panel->open();
 }
 
 void Interaction::openURL(const QString& address)

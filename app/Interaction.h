@@ -11,11 +11,21 @@
 #include <optional>
 
 class QDialog;
+class QFileDialog;
 class QWidget;
 
 namespace veltrona {
 
 class Alert;
+
+// NSSavePanel's settings: where it opens, the proposed name (the extension is added), the message
+// above the files, and the one extension allowed.
+struct SavePanelOptions {
+    QString directory;
+    QString nameFieldStringValue;
+    QString message;
+    QString allowedFileType;
+};
 
 // What an alert showed, kept for tests.
 struct AlertRecord {
@@ -52,6 +62,17 @@ public:
     void endSheet(QDialog* sheet, int returnCode);
     QDialog* lastSheetBegun() const { return lastSheet_; }
 
+    // A save panel begun as a sheet on a window. The handler gets the chosen file and the folder
+    // the panel ended in, or two empty texts when the user cancelled.
+    using SavePanelHandler = std::function<void(const QString& file, const QString& folder)>;
+    void beginSavePanel(QWidget* window, const SavePanelOptions& options, SavePanelHandler completionHandler);
+    // Qt's own save dialog, not the desktop's, set up as the options say and window-modal on the
+    // window: the panel Interactive mode shows.
+    static QFileDialog* makeSavePanel(QWidget* window, const SavePanelOptions& options);
+    // The file a save panel chooses for a name typed into it: a bare name lies in the panel's
+    // folder, and a name without an extension gets the allowed one.
+    static QString savePanelChoice(const SavePanelOptions& options, const QString& typed);
+
     // NSWorkspace openURL:. Every address is recorded; only Interactive mode opens a browser.
     void openURL(const QString& address);
     const QStringList& openedURLs() const { return openedURLs_; }
@@ -64,6 +85,10 @@ public:
     void queueAlertAnswer(int answer) { answers_.push_back(answer); }
     const QList<AlertRecord>& alerts() const { return alerts_; }
     std::optional<AlertRecord> lastAlert() const;
+    // The name the next save panel is given, as typed into its name field; with none queued the
+    // panel is cancelled.
+    void queueSavePanelFileName(const QString& typed) { savePanelNames_.push_back(typed); }
+    const QList<SavePanelOptions>& savePanels() const { return savePanels_; }
 
 private:
     std::optional<int> scriptedAnswer(const Alert& alert, bool asSheet);
@@ -72,6 +97,8 @@ private:
     int beepCount_ = 0;
     int terminateCount_ = 0;
     std::deque<int> answers_;
+    std::deque<QString> savePanelNames_;
+    QList<SavePanelOptions> savePanels_;
     QList<AlertRecord> alerts_;
     QStringList openedURLs_;
     QDialog* lastSheet_ = nullptr;
