@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QCheckBox;
@@ -28,6 +29,8 @@ class CommandRunner;
 class MainWindow;
 class ModifierFlagsFilter;
 class Sheet;
+struct AlertText;
+struct EntryProblem;
 struct ServerSettings;
 class TaskWrapper;
 class UserDefaults;
@@ -132,7 +135,11 @@ public:
     // Network address suggestion (WindowController_Network.cpp) and client profile export
     // (WindowController_Profiles.cpp).
     void suggestIPAddresses(QObject* sender);
+    // Given a password field: the profile goes onto the Desktop with that password; given any
+    // other sender: through a save dialog, with no password.
     void saveMobileConfigProfile(QObject* sender);
+    // Whether the account sheets' signing box can be used: a certificate and key for the host.
+    void setSignMobileConfigFileCheckBox();
 
     // Ends the sheet that holds the sending control, whichever subsystem's (WindowController.cpp).
     void closeSheet(QObject* sender);
@@ -164,6 +171,13 @@ private:
     ServerSettings serverSettings() const;
     // Ends any edit in progress, as making the window its own first responder does.
     void endEditing();
+    // The first selected account's name; nothing when no row is selected.
+    std::optional<std::string> selectedUserName() const;
+    // A failed entry in a sheet: a beep, the message in the sheet's info field, the focus on the field.
+    void reportEntryProblem(const EntryProblem& problem, QLabel* infoField, QLineEdit* field);
+    void beginAlertSheet(const AlertText& text, std::function<void(int)> completionHandler = {});
+    // What the confirmation's answer starts: the deletion of the named account.
+    void deleteConfirmed(int returnCode, const std::string& userName);
 
     AppServices services_;
     std::unique_ptr<Forms> forms_;

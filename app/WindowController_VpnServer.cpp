@@ -8,6 +8,7 @@
 #include "vpnserver/ServerFileLocations.h"
 #include "vpnserver/ServerFileReader.h"
 #include "vpnserver/ServerFileWriter.h"
+#include "vpnserver/SharedSecret.h"
 #include "vpnserver/VpnButton.h"
 
 #include <QAbstractButton>
@@ -19,6 +20,9 @@
 namespace veltrona {
 
 namespace {
+
+// The shared secret field's text when there is no secret to edit.
+constexpr const char* kSharedSecretError = "ERROR";
 
 ServerFileLocations serverFileLocations(const AppServices& services)
 {
@@ -130,8 +134,28 @@ bool WindowController::checkIfLightIsOn(QLabel* light, int portNo)
     return open;
 }
 
-// The shared secret sheet (Part 3.2): its behaviour comes with a later issue.
-void WindowController::showSharedSecretPanel(QObject*) {}
-void WindowController::closeSharedSecretPanel(QObject*) {}
+void WindowController::showSharedSecretPanel(QObject* /*sender*/)
+{
+    const QString secret = sharedSecretField->text();
+    // What the settings show when the server file could not be read: nothing to edit.
+    if (secret == QLatin1String(kSharedSecretError))
+        return;
+    sharedSecretPanelField->setText(secret);
+    beginSheet(sharedSecretPanel);
+    sharedSecretPanelField->setFocus(Qt::OtherFocusReason);
+}
+
+void WindowController::closeSharedSecretPanel(QObject* sender)
+{
+    closeSheet(sender);
+    if (sender == nullptr || sender->property("tag").toInt() == 0)
+        return;
+    const std::string secret = stdText(sharedSecretPanelField->text());
+    sharedSecretField->clear();
+    // A server file that cannot be read is not rewritten; the keychain item and the field still
+    // take the new secret, and the next start writes the file from the field.
+    storeSharedSecret(secret, serverFileLocations(services_), runner());
+    sharedSecretField->setText(qText(secret));
+}
 
 } // namespace veltrona

@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 #include <utility>
@@ -118,11 +119,13 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
         }
     }
 
+    std::vector<std::pair<Action, int>> beeps; // per action, summed below
     for (const Case& c : cases) {
         SCOPED_TRACE(c.control->objectName().toStdString());
         if (c.sheet)
             bed.interaction.beginSheet(main, c.sheet);
         dispatched.clear();
+        const int beepsBefore = bed.interaction.beepCount();
         if (auto* item = qobject_cast<QAction*>(c.control))
             item->trigger();
         else
@@ -138,10 +141,25 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
         }
         if (c.sheet)
             bed.interaction.endSheet(c.sheet, 0);
+        beeps.emplace_back(c.action, bed.interaction.beepCount() - beepsBefore);
     }
 
-    // What the actions that already work did, each once.
-    EXPECT_EQ(bed.interaction.beepCount(), 1) << "doLogin: with no password beeps";
+    // What the actions that already work did. With nothing typed and no account listed, each
+    // account action and the profile export beep once per control that sent it.
+    const std::pair<Action, int> expectedBeeps[] = {
+        {&WindowController::doLogin, 1},         {&WindowController::saveUser, 1},
+        {&WindowController::saveNewPassword, 1}, {&WindowController::deleteUser, 2},
+        {&WindowController::handleDoubleClick, 2}, {&WindowController::saveMobileConfigProfile, 2},
+    };
+    for (const Case& c : cases) {
+        int expected = 0;
+        int seen = 0;
+        for (const auto& [action, count] : expectedBeeps)
+            expected += action == c.action ? count : 0;
+        for (const auto& [action, count] : beeps)
+            seen += action == c.action ? count : 0;
+        EXPECT_EQ(seen, expected) << c.control->objectName().toStdString();
+    }
     EXPECT_FALSE(window->passwordInfoField->text().isEmpty());
     EXPECT_EQ(bed.interaction.terminateCount(), 1) << "quitApp:";
 }
@@ -163,7 +181,7 @@ TEST_F(WindowWiring, TheDelegateFieldsAndTheTableReachTheirActions)
     bed.interaction.endSheet(window->sharedSecretPanel, 0);
 
     dispatched.clear();
-    window->userAccountsController->addObjects({{QStringLiteral("alice"), QStringLiteral("1")}});
+    window->userAccountsController->addObjects({{"alice", "1"}});
     QTableView* table = window->userAccountsTableView;
     const QRect row = table->visualRect(table->model()->index(0, 0));
     ASSERT_TRUE(row.isValid());
