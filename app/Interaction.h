@@ -33,6 +33,7 @@ struct AlertRecord {
     QString informativeText;
     QStringList buttons;
     bool asSheet = false;
+    bool operator==(const AlertRecord&) const = default;
 };
 
 class Interaction {

@@ -16,12 +16,13 @@ std::filesystem::path builtResourceDirectory()
     return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Resources";
 }
 
-AppTestBed::AppTestBed(Commands commands)
+AppTestBed::AppTestBed(Commands commands, Interaction::Mode mode)
     : paths(platform.root()),
       processInfo(paths, "Veltrona"),
       authorization(paths),
       keychain(paths, processInfo.userName()),
       defaults(paths.map("/Users/admin/Library/Preferences/com.brantholm.Veltrona.plist")),
+      interaction(mode),
       commands(commands)
 {
     namespace fs = std::filesystem;

@@ -35,7 +35,9 @@ std::filesystem::path builtResourceDirectory();
 class AppTestBed {
 public:
     enum class Commands { Recorded, RunAsRoot };
-    explicit AppTestBed(Commands commands = Commands::Recorded);
+    // Interactive shows real alert dialogs, for tests that answer them with the keyboard.
+    explicit AppTestBed(Commands commands = Commands::Recorded,
+                        Interaction::Mode mode = Interaction::Mode::Scripted);
     ~AppTestBed();
 
     AppServices services();
@@ -57,7 +59,7 @@ public:
     NotificationCenterEmulated notifications{paths};
     RecordingLog log;
     UserDefaults defaults;
-    Interaction interaction{Interaction::Mode::Scripted};
+    Interaction interaction;
     RecordingRunner recorder;
     Commands commands;
 
