@@ -1,12 +1,15 @@
 // What an assistive tool meets through Qt's accessibility interfaces: the start button named by
 // its title, message labels that say their message, and read-only fields that take no text.
+#include "app/ButtonTitle.h"
 #include "app/GuardedLineEdit.h"
+#include "app/Sheet.h"
 #include "app/MainWindow.h"
 #include "app/WindowController.h"
 #include "foundation/KeyPath.h"
 #include "foundation/PlistIO.h"
 #include "tests/app/AppTestBed.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -51,6 +54,22 @@ TEST(WindowAccessibility, TheStartButtonIsNamedByItsTitle)
 
     window.checkStatusLights(nullptr); // the probe prints nothing now
     EXPECT_EQ(accessibleText(button, QAccessible::Name), QStringLiteral("Start VPN"));
+}
+
+TEST(WindowAccessibility, SheetButtonsAndCheckBoxesAreNamedByTheirTitles)
+{
+    AppTestBed bed;
+    WindowController& window = bed.makeController();
+    int buttons = 0;
+    for (QDialog* sheet : {static_cast<QDialog*>(window.sharedSecretPanel), static_cast<QDialog*>(window.userAccountsPanel),
+                           static_cast<QDialog*>(window.userResetPasswordPanel)}) {
+        for (QAbstractButton* button : sheet->findChildren<QAbstractButton*>()) {
+            SCOPED_TRACE(button->objectName().toStdString());
+            EXPECT_EQ(accessibleText(button, QAccessible::Name), titleWithoutAccelerators(button->text()));
+            ++buttons;
+        }
+    }
+    EXPECT_EQ(buttons, 10) << "two buttons on each sheet, two check boxes on each account sheet";
 }
 
 TEST(WindowAccessibility, MessageLabelsSayTheirMessage)
