@@ -33,7 +33,6 @@ struct AlertRecord {
     QString informativeText;
     QStringList buttons;
     bool asSheet = false;
-    bool operator==(const AlertRecord&) const = default;
 };
 
 class Interaction {

@@ -8,6 +8,7 @@
 #include "accounts/EntryFilter.h"
 #include "app/AccountArrayController.h"
 #include "app/Alert.h"
+#include "app/AlertFromText.h"
 #include "app/ButtonTitle.h"
 #include "app/Interaction.h"
 #include "app/MainWindow.h"
@@ -77,12 +78,7 @@ void WindowController::reportEntryProblem(const EntryProblem& problem, QLabel* i
 
 void WindowController::beginAlertSheet(const AlertText& text, std::function<void(int)> completionHandler)
 {
-    Alert alert(services_.interaction);
-    alert.setMessageText(qText(text.messageText));
-    alert.setInformativeText(qText(text.informativeText));
-    for (const std::string& title : text.buttons)
-        alert.addButtonWithTitle(qText(title));
-    alert.beginSheetModalForWindow(window_, std::move(completionHandler));
+    alertFromText(services_.interaction, text).beginSheetModalForWindow(window_, std::move(completionHandler));
 }
 
 void WindowController::loadUserAccountsArray()

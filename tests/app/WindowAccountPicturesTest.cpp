@@ -4,6 +4,7 @@
 #include "accounts/AccountActions.h"
 #include "accounts/AccountEntry.h"
 #include "app/Alert.h"
+#include "app/AlertFromText.h"
 #include "app/AlertDialog.h"
 #include "app/Interaction.h"
 #include "app/MainWindow.h"
@@ -122,9 +123,7 @@ TEST(WindowAccountPictures, DeletionAlerts)
     };
     for (const auto& [text, file] : alerts) {
         // As the window shows it: an alert with no button added gets the one "OK".
-        Alert alert(bed.interaction);
-        for (const std::string& title : text.buttons)
-            alert.addButtonWithTitle(QString::fromStdString(title));
+        const Alert alert = alertFromText(bed.interaction, text);
         AlertDialog dialog(QString::fromStdString(text.messageText), QString::fromStdString(text.informativeText),
                            alert.buttonTitles(), window.window());
         dialog.show();
