@@ -17,7 +17,7 @@ namespace {
 // which then finds no selected account.
 class EmptyAreaDoubleClick : public QObject {
 public:
-    explicit EmptyAreaDoubleClick(QTableView* table) : QObject(table), table_(table) {}
+    explicit EmptyAreaDoubleClick(QTableView* table) : QObject(table), table_(table) { }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -39,9 +39,7 @@ private:
 } // namespace
 
 AccountArrayController::AccountArrayController(QObject* parent)
-    : QObject(parent),
-      records_(new AccountListModel(this)),
-      arranged_(new QSortFilterProxyModel(this)),
+    : QObject(parent), records_(new AccountListModel(this)), arranged_(new QSortFilterProxyModel(this)),
       selection_(new QItemSelectionModel(arranged_, this))
 {
     arranged_->setSourceModel(records_);

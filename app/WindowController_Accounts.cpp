@@ -52,9 +52,9 @@ void setTextIfChanged(QLineEdit* field, const std::string& text)
 
 FilteredEntry filterText(const QString& text, bool lowerCase)
 {
-    return filterEntry(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                           static_cast<std::size_t>(text.size())),
-                       lowerCase);
+    return filterEntry(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())),
+        lowerCase);
 }
 
 QString fromUtf16(const std::u16string& text)
@@ -175,9 +175,9 @@ void WindowController::handleDoubleClick(QObject* /*sender*/)
 void WindowController::saveNewPassword(QObject* sender)
 {
     const std::string password = stdText(userResetPasswordField);
-    if (const std::optional<EntryProblem> problem = checkPasswordReset(password, stdText(userResetPasswordVerifyField))) {
-        QLineEdit* field =
-            problem->field == EntryField::Verify ? userResetPasswordVerifyField : userResetPasswordField;
+    if (const std::optional<EntryProblem> problem =
+            checkPasswordReset(password, stdText(userResetPasswordVerifyField))) {
+        QLineEdit* field = problem->field == EntryField::Verify ? userResetPasswordVerifyField : userResetPasswordField;
         reportEntryProblem(*problem, userResetPasswordInfoField, field);
         return;
     }

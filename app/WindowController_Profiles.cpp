@@ -29,8 +29,8 @@ void saveThroughDialog(const AppServices& services, QWidget* window, ProfileBuil
 {
     const std::string home = services.processInfo.homeDirectory();
     SavePanelOptions options;
-    options.directory = QString::fromStdString(
-        saveDialogFolder(services.paths, services.defaults.stringForKey(kSavePathKey), home));
+    options.directory =
+        QString::fromStdString(saveDialogFolder(services.paths, services.defaults.stringForKey(kSavePathKey), home));
     options.nameFieldStringValue = QString::fromStdString(userName);
     options.message = QStringLiteral("Save a new .mobileconfig profile:");
     options.allowedFileType = QLatin1String(kProfileExtension);
@@ -41,7 +41,7 @@ void saveThroughDialog(const AppServices& services, QWidget* window, ProfileBuil
     services.interaction.beginSavePanel(
         window, options,
         [&defaults, &interaction, window, platform, build = std::move(build)](const QString& file,
-                                                                               const QString& folder) {
+                                                                              const QString& folder) {
             if (file.isEmpty())
                 return;
             defaults.setStringForKey(kSavePathKey, savePathForFolder(platform, folder.toStdString()));
@@ -84,8 +84,7 @@ void WindowController::saveMobileConfigProfile(QObject* sender)
     if (!build.ok())
         return;
     const AutomaticExport destination{desktopFolder(services_.paths, services_.processInfo.homeDirectory()),
-                                      services_.paths,
-                                      services_.defaults.integerForKey(kSignMobileConfigFileKey) != 0};
+                                      services_.paths, services_.defaults.integerForKey(kSignMobileConfigFileKey) != 0};
     // What went wrong with signing is in the log; the unsigned profile is kept then.
     writeProfileAutomatically(build.profile, input.userName, input.vpnType, input.host, destination, runner(),
                               services_.log);

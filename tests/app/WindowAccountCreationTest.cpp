@@ -20,14 +20,22 @@ namespace {
 
 class NewAccountSheet : public AccountWindow {
 protected:
-    void open() { QTest::mouseClick(window->window()->findChild<QPushButton*>(QStringLiteral("addUserButton")), Qt::LeftButton); }
+    void open()
+    {
+        QTest::mouseClick(window->window()->findChild<QPushButton*>(QStringLiteral("addUserButton")), Qt::LeftButton);
+    }
     void fill(const char* name, const char* password, const char* verify)
     {
         window->userNameField->setText(QString::fromUtf8(name));
         window->userPasswordField->setText(QString::fromUtf8(password));
         window->userPasswordVerifyField->setText(QString::fromUtf8(verify));
     }
-    void create() { QTest::mouseClick(window->userAccountsPanel->findChild<QPushButton*>(QStringLiteral("userAccountsCreateButton")), Qt::LeftButton); }
+    void create()
+    {
+        QTest::mouseClick(
+            window->userAccountsPanel->findChild<QPushButton*>(QStringLiteral("userAccountsCreateButton")),
+            Qt::LeftButton);
+    }
     QWidget* focused() const { return window->userAccountsPanel->focusWidget(); }
 };
 
@@ -138,7 +146,8 @@ TEST_F(NewAccountSheet, TheNameFieldKeepsLowerCaseLettersMarksAndDigitsAsTypedOr
     EXPECT_EQ(bed.interaction.beepCount(), 1);
 
     typeInto(name, QStringLiteral("\u00C9\U0001F600"));
-    EXPECT_EQ(name->text(), QStringLiteral("a\u00E9")) << "outside ASCII kept, lower-cased; an emoji's two units dropped";
+    EXPECT_EQ(name->text(), QStringLiteral("a\u00E9"))
+        << "outside ASCII kept, lower-cased; an emoji's two units dropped";
     EXPECT_EQ(bed.interaction.beepCount(), 3);
 
     // Pasted between the two letters: three marks dropped, the cursor after what was kept.

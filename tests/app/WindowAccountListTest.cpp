@@ -28,8 +28,8 @@ TEST_F(AccountList, AReloadDropsTheSortAndShowsTheDirectoryAsItIsNow)
     EXPECT_EQ(window->userAccountsTableView->horizontalHeader()->sortIndicatorSection(), -1);
 
     // Deleted behind the window's back with the stand-in dscl.
-    const ProcessRun deleted = runProgram((bed.platform.root() / "usr/bin/dscl").string(), {".", "-delete", "/Users/mia"},
-                                          bed.platform.environment());
+    const ProcessRun deleted = runProgram((bed.platform.root() / "usr/bin/dscl").string(),
+                                          {".", "-delete", "/Users/mia"}, bed.platform.environment());
     ASSERT_EQ(deleted.exitStatus, 0) << deleted.err;
     EXPECT_EQ(listed(), directoryOrder) << "not read back until the next reload";
     window->loadUserAccountsArray();

@@ -4,8 +4,8 @@
 #include "accounts/AccountActions.h"
 #include "accounts/AccountEntry.h"
 #include "app/Alert.h"
-#include "app/AlertFromText.h"
 #include "app/AlertDialog.h"
+#include "app/AlertFromText.h"
 #include "app/Interaction.h"
 #include "app/MainWindow.h"
 #include "app/Sheet.h"
@@ -73,7 +73,8 @@ TEST(WindowAccountPictures, AccountSheetsWithTheirCheckBoxes)
 
     window.handleDoubleClick(nullptr);
     window.userResetPasswordField->setText(QStringLiteral("new"));
-    window.saveNewPassword(window.userResetPasswordPanel->findChild<QPushButton*>(QStringLiteral("userResetPasswordSaveButton")));
+    window.saveNewPassword(
+        window.userResetPasswordPanel->findChild<QPushButton*>(QStringLiteral("userResetPasswordSaveButton")));
     ASSERT_EQ(window.userResetPasswordInfoField->text().toStdString(), kPasswordFieldsEmptyMessage);
     ASSERT_TRUE(window.userResetPasswordPanel->isVisible());
     keep(pictureOf(window.userResetPasswordPanel), "reset-password-sheet-failed.png");

@@ -8,8 +8,8 @@
 #include "app/Sheet.h"
 #include "app/UserDefaults.h"
 #include "platform/emulated/DirectoryAuthentication.h"
-#include "tests/app/AlertShown.h"
 #include "tests/app/AccountWindow.h"
+#include "tests/app/AlertShown.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -50,8 +50,9 @@ protected:
     {
         window->userResetPasswordField->setText(QString::fromUtf8(password));
         window->userResetPasswordVerifyField->setText(QString::fromUtf8(verify));
-        QTest::mouseClick(window->userResetPasswordPanel->findChild<QPushButton*>(QStringLiteral("userResetPasswordSaveButton")),
-                          Qt::LeftButton);
+        QTest::mouseClick(
+            window->userResetPasswordPanel->findChild<QPushButton*>(QStringLiteral("userResetPasswordSaveButton")),
+            Qt::LeftButton);
     }
 
     void clickDelete() { QTest::mouseClick(mainButton(*window, "deleteUserButton"), Qt::LeftButton); }

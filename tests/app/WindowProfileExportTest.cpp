@@ -83,9 +83,9 @@ TEST_F(ProfileExport, AProfileThatCannotBeWrittenWhereChosenIsReported)
 
 TEST_F(ProfileExport, TheSigningBoxFollowsTheCertificateAndKeyFound)
 {
-    QCheckBox* signBoxes[] = {window->userAccountsPanel->findChild<QCheckBox*>(QStringLiteral("userAccountsSignProfileCheckBox")),
-                              window->userResetPasswordPanel->findChild<QCheckBox*>(
-                                  QStringLiteral("userResetPasswordSignProfileCheckBox"))};
+    QCheckBox* signBoxes[] = {
+        window->userAccountsPanel->findChild<QCheckBox*>(QStringLiteral("userAccountsSignProfileCheckBox")),
+        window->userResetPasswordPanel->findChild<QCheckBox*>(QStringLiteral("userResetPasswordSignProfileCheckBox"))};
     const auto put = [this](const std::string& platformPath) {
         fs::create_directories(fs::path(bed.paths.map(platformPath)).parent_path());
         writeText(bed.paths.map(platformPath), "pem");

@@ -30,7 +30,8 @@ protected:
     void open() { QTest::mouseClick(mainButton("showSharedSecretPanelButton"), Qt::LeftButton); }
     void close(const char* button)
     {
-        QTest::mouseClick(window->sharedSecretPanel->findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
+        QTest::mouseClick(window->sharedSecretPanel->findChild<QPushButton*>(QString::fromLatin1(button)),
+                          Qt::LeftButton);
     }
     QPushButton* mainButton(const char* name) const
     {
