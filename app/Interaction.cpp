@@ -118,7 +118,8 @@ QString Interaction::savePanelChoice(const SavePanelOptions& options, const QStr
 
 void Interaction::beginSavePanel(QWidget* window, const SavePanelOptions& options, SavePanelHandler completionHandler)
 {
-    if (mode_ == Mode::Scripted) {
+    // With nobody to click, an unattended run cancels the panel as a script with no name does.
+    if (mode_ != Mode::Interactive) {
         savePanels_.append(options);
         if (savePanelNames_.empty()) {
             completionHandler(QString(), QString());

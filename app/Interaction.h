@@ -86,7 +86,7 @@ public:
     const QList<AlertRecord>& alerts() const { return alerts_; }
     std::optional<AlertRecord> lastAlert() const;
     // The name the next save panel is given, as typed into its name field; with none queued the
-    // panel is cancelled.
+    // panel is cancelled (Scripted and Unattended modes).
     void queueSavePanelFileName(const QString& typed) { savePanelNames_.push_back(typed); }
     const QList<SavePanelOptions>& savePanels() const { return savePanels_; }
 
