@@ -11,6 +11,7 @@
 #include "app/Sheet.h"
 #include "app/WindowStyle.h"
 #include "services/TaskWrapper.h"
+#include "vpnserver/RunFolder.h"
 
 #include "ui_LoginPanel.h"
 #include "ui_MainWindow.h"
@@ -51,7 +52,8 @@ Sheet* makeSheet(MainWindow* window)
 } // namespace
 
 WindowController::WindowController(AppServices services)
-    : services_(std::move(services)), forms_(std::make_unique<Forms>())
+    : services_(std::move(services)), runFolder_(std::make_unique<RunFolder>(services_.paths)),
+      forms_(std::make_unique<Forms>())
 {
     loadWindowResource();
     // Made once the window exists: it passes on what reaches the window's own controls.

@@ -32,6 +32,9 @@ class Sheet;
 struct AlertText;
 struct EntryProblem;
 struct ServerSettings;
+class ServerFileLocations;
+struct VpnConfigResult;
+class RunFolder;
 class TaskWrapper;
 class UserDefaults;
 
@@ -169,6 +172,10 @@ private:
     void setVpnButtonTitle(const QString& title);
     // What the settings controls hold, exactly as typed.
     ServerSettings serverSettings() const;
+    // The server files of this run: templates in the resource directory, temporary copies in the
+    // run folder inside the platform root.
+    ServerFileLocations serverFileLocations() const;
+    void logFailedWrites(const VpnConfigResult& result);
     // Ends any edit in progress, as making the window its own first responder does.
     void endEditing();
     // The first selected account's name; nothing when no row is selected.
@@ -180,6 +187,9 @@ private:
     void deleteConfirmed(int returnCode, const std::string& userName);
 
     AppServices services_;
+    // Made fresh for this run and removed with the controller: the resource directory may be
+    // read-only and is shared by every running copy.
+    std::unique_ptr<RunFolder> runFolder_;
     std::unique_ptr<Forms> forms_;
     MainWindow* window_ = nullptr;
     // Made once the window exists, so flagsChanged hears every change of the modifier keys.

@@ -5,6 +5,7 @@
 #include "app/AppResources.h"
 #include "app/ButtonTitle.h"
 #include "vpnserver/PortProbe.h"
+#include "vpnserver/RunFolder.h"
 #include "vpnserver/ServerFileLocations.h"
 #include "vpnserver/ServerFileReader.h"
 #include "vpnserver/ServerFileWriter.h"
@@ -24,10 +25,6 @@ namespace {
 // The shared secret field's text when there is no secret to edit.
 constexpr const char* kSharedSecretError = "ERROR";
 
-ServerFileLocations serverFileLocations(const AppServices& services)
-{
-    return ServerFileLocations(services.resourceDirectory, services.paths);
-}
 
 QString qText(std::string_view text)
 {
@@ -53,13 +50,21 @@ ServerSettings WindowController::serverSettings() const
 
 void WindowController::vpnConfig()
 {
-    // What failed is not shown here: the reload that follows every write shows what is installed.
-    veltrona::vpnConfig(serverSettings(), serverFileLocations(services_), runner());
+    logFailedWrites(veltrona::vpnConfig(serverSettings(), serverFileLocations(), runner()));
+}
+
+void WindowController::logFailedWrites(const VpnConfigResult& result)
+{
+    // The reload that follows shows what is installed; the log says why a write installed nothing.
+    for (const Status* written : {&result.serverFile, &result.jobFile}) {
+        if (!written->ok())
+            services_.log.log(written->message());
+    }
 }
 
 void WindowController::loadVPNSettings()
 {
-    const LoadedServerSettings loaded = veltrona::loadVPNSettings(serverFileLocations(services_));
+    const LoadedServerSettings loaded = veltrona::loadVPNSettings(serverFileLocations());
     const ServerSettings& settings = loaded.settings;
 
     // A job file that is missing or names no type the menu offers leaves the selection as it is.
@@ -79,6 +84,11 @@ void WindowController::loadVPNSettings()
     endEditing();
 }
 
+ServerFileLocations WindowController::serverFileLocations() const
+{
+    return ServerFileLocations(services_.resourceDirectory, services_.paths, runFolder_->path());
+}
+
 void WindowController::VPN(QObject* sender)
 {
     endEditing();
@@ -87,7 +97,9 @@ void WindowController::VPN(QObject* sender)
     // The title the program set: a theme's accelerator marks in the text must not make it unknown.
     const auto* button = qobject_cast<const QAbstractButton*>(sender);
     const std::string title = button ? stdText(titleWithoutAccelerators(button->text())) : std::string();
-    performVPNAction(title, serverSettings(), serverFileLocations(services_), runner());
+    if (const std::optional<VpnConfigResult> written =
+            performVPNAction(title, serverSettings(), serverFileLocations(), runner()))
+        logFailedWrites(*written);
 
     loadVPNSettings();
     checkStatusLights(sender);
@@ -154,7 +166,7 @@ void WindowController::closeSharedSecretPanel(QObject* sender)
     sharedSecretField->clear();
     // A server file that cannot be read is not rewritten; the keychain item and the field still
     // take the new secret, and the next start writes the file from the field.
-    storeSharedSecret(secret, serverFileLocations(services_), runner());
+    storeSharedSecret(secret, serverFileLocations(), runner());
     sharedSecretField->setText(qText(secret));
 }
 

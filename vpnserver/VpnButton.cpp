@@ -40,17 +40,17 @@ std::vector<VpnStep> stepsForTitle(std::string_view title)
     return {};
 }
 
-void performVPNAction(std::string_view title, const ServerSettings& settings, const ServerFileLocations& locations,
-                      CommandRunner& runner)
+std::optional<VpnConfigResult> performVPNAction(std::string_view title, const ServerSettings& settings,
+                                                const ServerFileLocations& locations, CommandRunner& runner)
 {
+    std::optional<VpnConfigResult> written;
     for (VpnStep step : stepsForTitle(title)) {
         switch (step) {
         case VpnStep::SanityCheck:
             installIfMissing(locations.platform(), runner);
             break;
         case VpnStep::WriteSettings:
-            // What failed is not reported: the reload that follows shows what is installed.
-            vpnConfig(settings, locations, runner);
+            written = vpnConfig(settings, locations, runner);
             break;
         case VpnStep::StopJob:
             runStopCommand(runner, locations.platform());
@@ -60,6 +60,7 @@ void performVPNAction(std::string_view title, const ServerSettings& settings, co
             break;
         }
     }
+    return written;
 }
 
 } // namespace veltrona

@@ -2,6 +2,7 @@
 // The start/restart/stop button: its title is both the server's state and the next action.
 
 #include "services/CommandRunner.h"
+#include "vpnserver/ServerFileWriter.h"
 #include "vpnserver/ServerFileLocations.h"
 #include "vpnserver/ServerSettings.h"
 
@@ -47,7 +48,8 @@ std::vector<VpnStep> stepsForTitle(std::string_view title);
 // Runs the steps for the title in order, all through the runner: the installation check (the
 // installation command when the installation directory is missing), writing `settings` into both
 // server files, stopping and starting the job. Reloading and refreshing stay with the caller.
-void performVPNAction(std::string_view title, const ServerSettings& settings, const ServerFileLocations& locations,
-                      CommandRunner& runner);
+// How the writes fared, when the title wrote the settings.
+std::optional<VpnConfigResult> performVPNAction(std::string_view title, const ServerSettings& settings,
+                                                const ServerFileLocations& locations, CommandRunner& runner);
 
 } // namespace veltrona

@@ -46,6 +46,11 @@ AppTestBed::~AppTestBed()
         ::unsetenv(kPlatformRootVariable);
 }
 
+void AppTestBed::destroyController()
+{
+    controller_.reset();
+}
+
 AppServices AppTestBed::services()
 {
     return AppServices{paths, processInfo, authorization, keychain, dynamicStore, notifications, log, defaults, interaction,

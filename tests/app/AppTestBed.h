@@ -44,6 +44,8 @@ public:
     // A controller made as the framework makes it (class initialised, window shown).
     WindowController& makeController();
     WindowController& controller() { return *controller_; }
+    // As the program's end does: the controller and everything it holds go.
+    void destroyController();
 
     // The password store as the controller uses it.
     Keychain passwordStore() { return Keychain(keychain, processInfo, log); }

@@ -135,9 +135,10 @@ TEST(WindowAccessibility, ReadOnlyFieldsTakeNoTextThroughTheirInterface)
     fs::create_directories(bed.installationDirectory());
     window.vpnButton->setText(QStringLiteral("Start VPN"));
     QTest::mouseClick(window.vpnButton, Qt::LeftButton);
-    // The recording runner moves nothing: the written copy stays in the resource directory.
-    const std::optional<PlistValue> written =
-        readPlistFile(bed.resourceFolder / "com.apple.RemoteAccessServers.plist");
+    // The recording runner moves nothing: the written copy stays in the run's folder.
+    std::optional<PlistValue> written;
+    for (const auto& run : fs::directory_iterator(bed.paths.map("/private/tmp")))
+        written = readPlistFile(run.path() / "com.apple.RemoteAccessServers.plist");
     ASSERT_TRUE(written);
     EXPECT_EQ(*valueForKey(*written, "SharedSecret"), PlistValue(PlistData{'s', '3', 'c', 'r', 'e', 't'}));
 }

@@ -157,10 +157,12 @@ TEST(WindowClosing, QuittingLeavesTheRunningServerAndEveryFile)
     window.reset(); // what the end of the program does to the controller
 
     EXPECT_TRUE(jobLoaded(bed.paths));
-    // All that goes is the runner's live authorization, freed as the process ends on a Mac.
+    // All that goes is the runner's live authorization, freed as the process ends on a Mac, and
+    // the run's own empty folder for temporary copies.
     const std::vector<std::string> changed = changedEntries(before, everyFileWithContents(bed.platform.root()));
-    ASSERT_EQ(changed.size(), 1U);
-    EXPECT_EQ(changed.front().rfind("- var/run/authorization/", 0), 0U) << changed.front();
+    ASSERT_EQ(changed.size(), 2U);
+    EXPECT_EQ(changed[0].rfind("- private/tmp/veltrona.", 0), 0U) << changed[0];
+    EXPECT_EQ(changed[1].rfind("- var/run/authorization/", 0), 0U) << changed[1];
     EXPECT_EQ(changedEntries(resourcesBefore, everyFileWithContents(bed.resourceFolder.path())),
               std::vector<std::string>{});
 }
