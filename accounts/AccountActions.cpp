@@ -54,7 +54,8 @@ AlertText administratorRefusalAlert(const std::string& name)
 
 AlertText deletionConfirmationAlert(const std::string& name)
 {
-    return {"Warning - Are you sure you want to delete this VPN User (" + name + ")?", kAtLeastOneUser, {"No", "Delete"}};
+    return {
+        "Warning - Are you sure you want to delete this VPN User (" + name + ")?", kAtLeastOneUser, {"No", "Delete"}};
 }
 
 AlertText deletionDoneAlert(const std::string& name)

@@ -9,13 +9,12 @@ namespace veltrona {
 
 namespace {
 
-constexpr std::array<std::string_view, 4> kAttributes = {
-    "dsAttrTypeStandard:RecordName", "dsAttrTypeStandard:RealName", "dsAttrTypeStandard:UniqueID",
-    "dsAttrTypeStandard:UserShell"};
+constexpr std::array<std::string_view, 4> kAttributes = {"dsAttrTypeStandard:RecordName", "dsAttrTypeStandard:RealName",
+                                                         "dsAttrTypeStandard:UniqueID", "dsAttrTypeStandard:UserShell"};
 
 class Scanner {
 public:
-    explicit Scanner(std::string_view text) : text_(text) {}
+    explicit Scanner(std::string_view text) : text_(text) { }
 
     void skipBlanks()
     {

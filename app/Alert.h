@@ -19,7 +19,7 @@ inline constexpr int NSAlertThirdButtonReturn = 1002;
 
 class Alert {
 public:
-    explicit Alert(Interaction& interaction) : interaction_(interaction) {}
+    explicit Alert(Interaction& interaction) : interaction_(interaction) { }
 
     void setMessageText(const QString& text) { messageText_ = text; }
     void setInformativeText(const QString& text) { informativeText_ = text; }

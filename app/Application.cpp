@@ -133,13 +133,13 @@ int runApplication(int argc, char** argv)
     // A run that only makes a picture or measures the start has nobody to answer an alert.
     Interaction interaction(options.screenshotFile || options.quitWhenReady ? Interaction::Mode::Unattended
                                                                             : Interaction::Mode::Interactive);
-    UserDefaults defaults(userDefaultsFile(paths, platform.processInfo->homeDirectory(),
-                                           infoString("CFBundleIdentifier").toStdString()));
+    UserDefaults defaults(
+        userDefaultsFile(paths, platform.processInfo->homeDirectory(), infoString("CFBundleIdentifier").toStdString()));
 
-    std::unique_ptr<WindowController> controller = startApplication(AppServices{
-        paths, *platform.processInfo, *platform.authorization, *platform.keychain, *platform.dynamicStore,
-        *platform.notifications, *platform.log, defaults, interaction,
-        findResourceDirectory(QCoreApplication::applicationDirPath().toStdString()), nullptr});
+    std::unique_ptr<WindowController> controller = startApplication(
+        AppServices{paths, *platform.processInfo, *platform.authorization, *platform.keychain, *platform.dynamicStore,
+                    *platform.notifications, *platform.log, defaults, interaction,
+                    findResourceDirectory(QCoreApplication::applicationDirPath().toStdString()), nullptr});
     if (!controller)
         return 1;
     WindowController* launched = controller.get();

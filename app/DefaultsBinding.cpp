@@ -29,9 +29,8 @@ void bindOne(QCheckBox* box, UserDefaults& defaults)
         if (key == valueKey || key == enabledKey)
             refresh();
     });
-    QObject::connect(box, &QCheckBox::toggled, box, [valueKey, &defaults](bool checked) {
-        defaults.setStringForKey(valueKey, checked ? "1" : "0");
-    });
+    QObject::connect(box, &QCheckBox::toggled, box,
+                     [valueKey, &defaults](bool checked) { defaults.setStringForKey(valueKey, checked ? "1" : "0"); });
 }
 
 } // namespace

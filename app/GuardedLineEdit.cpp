@@ -15,7 +15,7 @@ class GuardedLineEditAccessible : public QAccessibleWidget,
                                   public QAccessibleTextInterface,
                                   public QAccessibleEditableTextInterface {
 public:
-    explicit GuardedLineEditAccessible(QLineEdit* field) : QAccessibleWidget(field, QAccessible::EditableText) {}
+    explicit GuardedLineEditAccessible(QLineEdit* field) : QAccessibleWidget(field, QAccessible::EditableText) { }
 
     void* interface_cast(QAccessible::InterfaceType type) override
     {
@@ -165,6 +165,8 @@ QWidget* withFactoryInstalled(QWidget* parent)
 
 } // namespace
 
-GuardedLineEdit::GuardedLineEdit(QWidget* parent) : QLineEdit(withFactoryInstalled(parent)) {}
+GuardedLineEdit::GuardedLineEdit(QWidget* parent) : QLineEdit(withFactoryInstalled(parent))
+{
+}
 
 } // namespace veltrona

@@ -42,7 +42,7 @@ public:
     // picture and ends, with nobody to click) answers as Scripted and prints each alert's texts to
     // standard error instead.
     enum class Mode { Interactive, Scripted, Unattended };
-    explicit Interaction(Mode mode = Mode::Interactive) : mode_(mode) {}
+    explicit Interaction(Mode mode = Mode::Interactive) : mode_(mode) { }
     Interaction(const Interaction&) = delete;
     Interaction& operator=(const Interaction&) = delete;
 

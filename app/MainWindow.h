@@ -9,7 +9,7 @@ namespace veltrona {
 
 class MainWindow : public QMainWindow {
 public:
-    explicit MainWindow(QWidget* parent = nullptr) : QMainWindow(parent) {}
+    explicit MainWindow(QWidget* parent = nullptr) : QMainWindow(parent) { }
 
     // Answers whether a close request may go ahead; none set means yes.
     void setShouldCloseHandler(std::function<bool()> handler) { shouldClose_ = std::move(handler); }

@@ -11,17 +11,12 @@ namespace {
 std::uint64_t maskOfKey(int key)
 {
     switch (key) {
-    case Qt::Key_Shift:
-        return kShiftKeyMask;
-    case Qt::Key_Control:
-        return kControlKeyMask;
+    case Qt::Key_Shift: return kShiftKeyMask;
+    case Qt::Key_Control: return kControlKeyMask;
     case Qt::Key_Alt:
-    case Qt::Key_AltGr:
-        return kOptionKeyMask;
-    case Qt::Key_Meta:
-        return kCommandKeyMask;
-    default:
-        return 0;
+    case Qt::Key_AltGr: return kOptionKeyMask;
+    case Qt::Key_Meta: return kCommandKeyMask;
+    default: return 0;
     }
 }
 

@@ -57,8 +57,8 @@ WindowController::WindowController(AppServices services)
 {
     loadWindowResource();
     // Made once the window exists: it passes on what reaches the window's own controls.
-    modifierFlagsFilter_ = new ModifierFlagsFilter(this, window_,
-                                                   [this](std::uint64_t modifierFlags) { flagsChanged(modifierFlags); });
+    modifierFlagsFilter_ =
+        new ModifierFlagsFilter(this, window_, [this](std::uint64_t modifierFlags) { flagsChanged(modifierFlags); });
     connectActions();
     awakeFromNib();
 }

@@ -162,8 +162,7 @@ private:
     void loadWindowResource();
     void createRunner();
     void connectActions();
-    template <typename Control, typename Signal>
-    void connectAction(Control* control, Signal signal, Action action);
+    template <typename Control, typename Signal> void connectAction(Control* control, Signal signal, Action action);
     void beginSheet(Sheet* sheet);
     void startProgress();
     void stopProgress();

@@ -24,16 +24,15 @@ bool WindowController::checkIfUnixPathExists(const std::string& path) const
 
 void WindowController::deInstall(QObject* /*sender*/)
 {
-    alertFromText(services_.interaction, deInstallConfirmation())
-        .beginSheetModalForWindow(window_, [this](int answer) {
-            if (answer != NSAlertFirstButtonReturn)
-                return;
-            startProgress();
-            veltrona::deInstall(runner(), services_.paths);
-            stopProgress();
-            // The window shows what is left: no settings, a stopped server, the accounts.
-            reloadData(nullptr);
-        });
+    alertFromText(services_.interaction, deInstallConfirmation()).beginSheetModalForWindow(window_, [this](int answer) {
+        if (answer != NSAlertFirstButtonReturn)
+            return;
+        startProgress();
+        veltrona::deInstall(runner(), services_.paths);
+        stopProgress();
+        // The window shows what is left: no settings, a stopped server, the accounts.
+        reloadData(nullptr);
+    });
 }
 
 } // namespace veltrona

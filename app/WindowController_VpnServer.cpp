@@ -25,7 +25,6 @@ namespace {
 // The shared secret field's text when there is no secret to edit.
 constexpr const char* kSharedSecretError = "ERROR";
 
-
 QString qText(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -41,9 +40,9 @@ std::string stdText(const QString& text)
 ServerSettings WindowController::serverSettings() const
 {
     return {
-        stdText(vpnTypeMenu->currentText()),       stdText(vpnHostField->text()),
-        stdText(sharedSecretField->text()),        stdText(dnsServerAddressesField->text()),
-        stdText(searchDomainsField->text()),       stdText(startIPAddressField->text()),
+        stdText(vpnTypeMenu->currentText()), stdText(vpnHostField->text()),
+        stdText(sharedSecretField->text()),  stdText(dnsServerAddressesField->text()),
+        stdText(searchDomainsField->text()), stdText(startIPAddressField->text()),
         stdText(endIPAddressField->text()),
     };
 }

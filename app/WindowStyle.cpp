@@ -37,8 +37,8 @@ void applyWindowStyle(QWidget* root)
         } else if (role == QStringLiteral("hint")) {
             font.setPointSizeF(font.pointSizeF() * 0.92);
             // Quieter than the settings, yet readable: the disabled grey is too faint for advice.
-            palette.setColor(QPalette::WindowText, blend(palette.color(QPalette::WindowText),
-                                                         palette.color(QPalette::Window), 0.35));
+            palette.setColor(QPalette::WindowText,
+                             blend(palette.color(QPalette::WindowText), palette.color(QPalette::Window), 0.35));
         }
         label->setFont(font);
         label->setPalette(palette);

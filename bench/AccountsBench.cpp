@@ -23,7 +23,7 @@ constexpr int kUsers = 10000;
 
 class NullLog : public SystemLog {
 public:
-    void log(std::string_view) override {}
+    void log(std::string_view) override { }
 };
 
 std::string userName(int i)

@@ -45,7 +45,10 @@ const std::string& encodedData(std::size_t size, bool separateLines)
     return text;
 }
 
-std::size_t encodedSize(std::size_t size) { return 4 * ((size + 2) / 3) + 1; }
+std::size_t encodedSize(std::size_t size)
+{
+    return 4 * ((size + 2) / 3) + 1;
+}
 
 void ourEncode(benchmark::State& state, bool separateLines)
 {
@@ -59,8 +62,14 @@ void ourEncode(benchmark::State& state, bool separateLines)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.size()));
 }
 
-void BM_Base64Encode(benchmark::State& state) { ourEncode(state, false); }
-void BM_Base64EncodeLines(benchmark::State& state) { ourEncode(state, true); }
+void BM_Base64Encode(benchmark::State& state)
+{
+    ourEncode(state, false);
+}
+void BM_Base64EncodeLines(benchmark::State& state)
+{
+    ourEncode(state, true);
+}
 
 void BM_OpenSslEncodeBlock(benchmark::State& state)
 {
@@ -97,8 +106,14 @@ void ourDecode(benchmark::State& state, bool separateLines)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
 }
 
-void BM_Base64Decode(benchmark::State& state) { ourDecode(state, false); }
-void BM_Base64DecodeLines(benchmark::State& state) { ourDecode(state, true); }
+void BM_Base64Decode(benchmark::State& state)
+{
+    ourDecode(state, false);
+}
+void BM_Base64DecodeLines(benchmark::State& state)
+{
+    ourDecode(state, true);
+}
 
 void BM_OpenSslDecodeBlock(benchmark::State& state)
 {

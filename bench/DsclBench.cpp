@@ -91,7 +91,7 @@ void DsclReadallProcess(benchmark::State& state)
     const BenchRoot& root = rootWith(static_cast<int>(state.range(0)));
     const fs::path tool = fs::read_symlink("/proc/self/exe").parent_path() / "mac-tools" / "dscl";
     const std::string command = "VELTRONA_PLATFORM_ROOT='" + root.path().string() + "' '" + tool.string()
-        + "' -plist . readall /users RealName UniqueID UserShell";
+                                + "' -plist . readall /users RealName UniqueID UserShell";
     for (auto _ : state) {
         FILE* pipe = ::popen(command.c_str(), "r");
         if (!pipe) {

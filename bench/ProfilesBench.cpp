@@ -15,12 +15,12 @@ using namespace veltrona;
 
 class NullLog : public SystemLog {
 public:
-    void log(std::string_view) override {}
+    void log(std::string_view) override { }
 };
 
 class NoRunner : public CommandRunner {
 public:
-    void setArgs(std::vector<std::string>) override {}
+    void setArgs(std::vector<std::string>) override { }
     std::string startProcessGetResult() override { return {}; }
 };
 
@@ -36,10 +36,11 @@ void BM_ProfileBuildAndWrite(benchmark::State& state)
     NullLog log;
     NoRunner runner;
     for (auto _ : state) {
-        const ProfileBuild build = buildProfileFromTemplate(templatePath, {"L2TP", "vpn.example.org", "secret", "alice", "pw"});
+        const ProfileBuild build =
+            buildProfileFromTemplate(templatePath, {"L2TP", "vpn.example.org", "secret", "alice", "pw"});
         if (!build.ok()
             || writeProfileAutomatically(build.profile, "alice", "L2TP", "vpn.example.org", destination, runner, log)
-                != ExportResult::Written)
+                   != ExportResult::Written)
             state.SkipWithError("the profile was not written");
     }
     std::error_code ignored;
@@ -52,7 +53,8 @@ void BM_ProfileBuild(benchmark::State& state)
 {
     const std::string templatePath = profileTemplatePath(VELTRONA_RESOURCES_DIR);
     for (auto _ : state) {
-        ProfileBuild build = buildProfileFromTemplate(templatePath, {"L2TP", "vpn.example.org", "secret", "alice", "pw"});
+        ProfileBuild build =
+            buildProfileFromTemplate(templatePath, {"L2TP", "vpn.example.org", "secret", "alice", "pw"});
         if (!build.ok())
             state.SkipWithError("the profile was not built");
         benchmark::DoNotOptimize(build);

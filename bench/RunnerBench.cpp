@@ -21,7 +21,7 @@ using namespace veltrona;
 
 class NullLog : public SystemLog {
 public:
-    void log(std::string_view) override {}
+    void log(std::string_view) override { }
 };
 
 // One emulated Mac and one authenticated runner for the whole benchmark run.

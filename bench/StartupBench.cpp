@@ -83,8 +83,7 @@ bool waitForText(int fd, const std::string& text)
 int waitFor(pid_t pid)
 {
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-    }
+    while (::waitpid(pid, &status, 0) < 0) { }
     return status;
 }
 

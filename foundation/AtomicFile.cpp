@@ -97,7 +97,7 @@ Status writeFileAtomically(const fs::path& path, std::string_view bytes, FileAcc
         return Status::failure(EPERM, "will not write outside " + within.string() + ": " + path.string());
 
     mode_t mode = 0644;
-    struct stat existing {};
+    struct stat existing { };
     if (::stat(target.c_str(), &existing) == 0) {
         if (!S_ISREG(existing.st_mode))
             return failure(S_ISDIR(existing.st_mode) ? EISDIR : EINVAL, "cannot replace", target);

@@ -12,12 +12,12 @@ namespace veltrona::detail {
 class BinaryPlistObjects {
 public:
     struct Object {
-        int type = 0;             // the marker's upper four bits: 0x5 ASCII text, 0xA array, 0xD dictionary ...
-        std::uint64_t items = 0;  // characters, bytes or elements, by type
-        std::uint64_t at = 0;     // where the object's content starts
+        int type = 0;            // the marker's upper four bits: 0x5 ASCII text, 0xA array, 0xD dictionary ...
+        std::uint64_t items = 0; // characters, bytes or elements, by type
+        std::uint64_t at = 0;    // where the object's content starts
     };
 
-    explicit BinaryPlistObjects(std::string_view bytes) : bytes_(bytes) {}
+    explicit BinaryPlistObjects(std::string_view bytes) : bytes_(bytes) { }
 
     // Reads the trailer; false when it does not describe an object table inside the bytes.
     bool readTrailer();
@@ -30,7 +30,10 @@ public:
     // True for ASCII or UTF-16 text that holds a NUL character.
     bool textHoldsNul(const Object& text) const;
 
-    static bool isContainer(const Object& object) { return object.type == 0xA || object.type == 0xC || object.type == 0xD; }
+    static bool isContainer(const Object& object)
+    {
+        return object.type == 0xA || object.type == 0xC || object.type == 0xD;
+    }
 
 private:
     std::optional<std::uint64_t> number(std::uint64_t at, std::size_t width) const;

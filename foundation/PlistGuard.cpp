@@ -42,7 +42,8 @@ bool integerTextValid(std::string_view text)
         base = 16;
     }
     return !text.empty() && std::all_of(text.begin(), text.end(), [base](char c) {
-        return std::isdigit(static_cast<unsigned char>(c)) || (base == 16 && std::isxdigit(static_cast<unsigned char>(c)));
+        return std::isdigit(static_cast<unsigned char>(c))
+               || (base == 16 && std::isxdigit(static_cast<unsigned char>(c)));
     });
 }
 

@@ -23,8 +23,8 @@ constexpr std::size_t maxPlistFileSize = 64 * 1024 * 1024;
 class CNumericLocale {
 public:
     CNumericLocale()
-        : locale_(::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr)))
-        , previous_(locale_ ? ::uselocale(locale_) : static_cast<locale_t>(nullptr))
+        : locale_(::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr))),
+          previous_(locale_ ? ::uselocale(locale_) : static_cast<locale_t>(nullptr))
     {
     }
     ~CNumericLocale()

@@ -47,12 +47,9 @@ plist_t newNode(const PlistValue& value)
     case PlistValue::Kind::Integer:
         // libplist keeps every integer as 64 unsigned bits and writes them back as signed.
         return plist_new_uint(static_cast<std::uint64_t>(*value.integer()));
-    case PlistValue::Kind::Real:
-        return plist_new_real(*value.real());
-    case PlistValue::Kind::Boolean:
-        return plist_new_bool(*value.boolean() ? 1 : 0);
-    case PlistValue::Kind::Date:
-        return newDate(value.date()->seconds);
+    case PlistValue::Kind::Real: return plist_new_real(*value.real());
+    case PlistValue::Kind::Boolean: return plist_new_bool(*value.boolean() ? 1 : 0);
+    case PlistValue::Kind::Date: return newDate(value.date()->seconds);
     case PlistValue::Kind::Data: {
         const PlistData& data = *value.data();
         return plist_new_data(reinterpret_cast<const char*>(data.data()), data.size());
@@ -63,8 +60,7 @@ plist_t newNode(const PlistValue& value)
             plist_array_append_item(node, newNode(item));
         return node;
     }
-    case PlistValue::Kind::Dictionary:
-        return newDictionary(*value.dictionary());
+    case PlistValue::Kind::Dictionary: return newDictionary(*value.dictionary());
     }
     return plist_new_string("");
 }
@@ -174,13 +170,10 @@ std::optional<PlistValue> fromPlistNode(plist_t node)
         const auto* begin = reinterpret_cast<const std::uint8_t*>(bytes);
         return PlistValue(bytes ? PlistData(begin, begin + length) : PlistData());
     }
-    case PLIST_ARRAY:
-        return fromArray(node);
-    case PLIST_DICT:
-        return fromDictionary(node);
+    case PLIST_ARRAY: return fromArray(node);
+    case PLIST_DICT: return fromDictionary(node);
     case PLIST_KEY: // only ever a dictionary's key, never a value
-    case PLIST_NONE:
-        break;
+    case PLIST_NONE: break;
     }
     return std::nullopt;
 }

@@ -51,17 +51,17 @@ class PlistValue {
 public:
     enum class Kind { String, Integer, Real, Boolean, Date, Data, Array, Dictionary };
 
-    PlistValue() : value_(std::string()) {}
-    PlistValue(std::string s) : value_(std::move(s)) {}
-    PlistValue(const char* s) : value_(std::string(s)) {}
-    PlistValue(std::int64_t i) : value_(i) {}
-    PlistValue(int i) : value_(std::int64_t{i}) {}
-    PlistValue(double d) : value_(d) {}
-    PlistValue(bool b) : value_(b) {}
-    PlistValue(PlistDate d) : value_(d) {}
-    PlistValue(PlistData d) : value_(std::move(d)) {}
-    PlistValue(PlistArray a) : value_(std::move(a)) {}
-    PlistValue(PlistDictionary d) : value_(std::move(d)) {}
+    PlistValue() : value_(std::string()) { }
+    PlistValue(std::string s) : value_(std::move(s)) { }
+    PlistValue(const char* s) : value_(std::string(s)) { }
+    PlistValue(std::int64_t i) : value_(i) { }
+    PlistValue(int i) : value_(std::int64_t{i}) { }
+    PlistValue(double d) : value_(d) { }
+    PlistValue(bool b) : value_(b) { }
+    PlistValue(PlistDate d) : value_(d) { }
+    PlistValue(PlistData d) : value_(std::move(d)) { }
+    PlistValue(PlistArray a) : value_(std::move(a)) { }
+    PlistValue(PlistDictionary d) : value_(std::move(d)) { }
 
     Kind kind() const { return static_cast<Kind>(value_.index()); }
 
@@ -85,11 +85,29 @@ private:
     std::variant<std::string, std::int64_t, double, bool, PlistDate, PlistData, PlistArray, PlistDictionary> value_;
 };
 
-inline std::size_t PlistDictionary::size() const { return entries_.size(); }
-inline bool PlistDictionary::empty() const { return entries_.empty(); }
-inline std::vector<PlistDictionary::Entry>::const_iterator PlistDictionary::begin() const { return entries_.begin(); }
-inline std::vector<PlistDictionary::Entry>::const_iterator PlistDictionary::end() const { return entries_.end(); }
-inline std::vector<PlistDictionary::Entry>::iterator PlistDictionary::begin() { return entries_.begin(); }
-inline std::vector<PlistDictionary::Entry>::iterator PlistDictionary::end() { return entries_.end(); }
+inline std::size_t PlistDictionary::size() const
+{
+    return entries_.size();
+}
+inline bool PlistDictionary::empty() const
+{
+    return entries_.empty();
+}
+inline std::vector<PlistDictionary::Entry>::const_iterator PlistDictionary::begin() const
+{
+    return entries_.begin();
+}
+inline std::vector<PlistDictionary::Entry>::const_iterator PlistDictionary::end() const
+{
+    return entries_.end();
+}
+inline std::vector<PlistDictionary::Entry>::iterator PlistDictionary::begin()
+{
+    return entries_.begin();
+}
+inline std::vector<PlistDictionary::Entry>::iterator PlistDictionary::end()
+{
+    return entries_.end();
+}
 
 } // namespace veltrona

@@ -16,7 +16,7 @@ std::optional<std::string> readOpened(int fd, std::size_t limit)
 {
     if (fd < 0)
         return std::nullopt;
-    struct stat info {};
+    struct stat info { };
     std::optional<std::string> bytes;
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<std::size_t>(info.st_size) <= limit) {
         bytes.emplace();

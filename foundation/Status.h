@@ -18,7 +18,7 @@ public:
     const std::string& message() const { return message_; }
 
 private:
-    Status(int code, std::string message) : code_(code), message_(std::move(message)) {}
+    Status(int code, std::string message) : code_(code), message_(std::move(message)) { }
     int code_ = 0;
     std::string message_;
 };

@@ -11,7 +11,7 @@ namespace {
 bool isSpaceSeparator(char32_t c)
 {
     return c == 0x20 || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x202F || c == 0x205F
-        || c == 0x3000;
+           || c == 0x3000;
 }
 
 // Foundation's white-space set: Zs and the tab, but no line ends.

@@ -22,7 +22,8 @@ std::optional<std::string> withFourthPart(const std::string& address, const char
 std::string portForwardingHint(std::string_view address)
 {
     return "If you\u2019re running the VPN Server on a local network behind a router, set the router to forward "
-           "UDP ports 500, 1701, and 4500 to the IP address: " + std::string(address);
+           "UDP ports 500, 1701, and 4500 to the IP address: "
+           + std::string(address);
 }
 
 AddressSuggestion suggestAddresses(const NetworkValues& values)

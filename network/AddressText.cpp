@@ -14,7 +14,7 @@ bool isIPAddress(std::string_view text)
     const std::string terminated(text);
     in6_addr buffer{};
     return ::inet_pton(AF_INET, terminated.c_str(), &buffer) == 1
-        || ::inet_pton(AF_INET6, terminated.c_str(), &buffer) == 1;
+           || ::inet_pton(AF_INET6, terminated.c_str(), &buffer) == 1;
 }
 
 } // namespace veltrona

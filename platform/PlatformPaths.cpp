@@ -25,7 +25,7 @@ namespace {
 bool insideRoot(const std::string& root, std::string_view path)
 {
     return !root.empty() && path.size() >= root.size() && path.substr(0, root.size()) == root
-        && (path.size() == root.size() || path[root.size()] == '/');
+           && (path.size() == root.size() || path[root.size()] == '/');
 }
 
 } // namespace

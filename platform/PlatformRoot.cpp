@@ -30,8 +30,9 @@ ResolvedRoot resolvePlatformRoot(const std::optional<std::string>& explicitRoot)
     } else if (const std::optional<std::filesystem::path> fallback = defaultPlatformRoot()) {
         chosen = fallback->string();
     } else {
-        return {{}, Status::failure(1, "There is no home folder (HOME is not set to an absolute path), so there is "
-                                       "no default platform root. Choose one with --platform-root DIR.")};
+        return {{},
+                Status::failure(1, "There is no home folder (HOME is not set to an absolute path), so there is "
+                                   "no default platform root. Choose one with --platform-root DIR.")};
     }
     if (chosen.empty())
         return {{}, Status::failure(1, "The platform root is empty.")};
@@ -47,8 +48,10 @@ ResolvedRoot resolvePlatformRoot(const std::optional<std::string>& explicitRoot)
     if (text == "/")
         return {{}, Status::failure(1, "The platform root cannot be \"/\".")};
     if (text.find(':') != std::string::npos)
-        return {{}, Status::failure(1, "The platform root " + text + " holds \":\", which would split the tools' PATH. "
-                                       "Choose a folder without it.")};
+        return {{},
+                Status::failure(1, "The platform root " + text
+                                       + " holds \":\", which would split the tools' PATH. "
+                                         "Choose a folder without it.")};
     return {std::filesystem::path(text), Status::success()};
 }
 

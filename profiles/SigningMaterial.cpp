@@ -58,7 +58,8 @@ std::string signingCommand(const std::string& profilePath, const std::string& si
                            const SigningMaterial& material)
 {
     std::string command = "/usr/bin/openssl smime -sign -in " + shellWord(profilePath) + " -out "
-        + shellWord(signedProfilePath) + " -signer " + shellWord(material.signer) + " -inkey " + shellWord(material.key);
+                          + shellWord(signedProfilePath) + " -signer " + shellWord(material.signer) + " -inkey "
+                          + shellWord(material.key);
     if (material.intermediate)
         command += " -certfile " + shellWord(*material.intermediate);
     return command + " -outform der -nodetach";

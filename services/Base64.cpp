@@ -47,8 +47,7 @@ constexpr auto kPlacedTables = makePlacedTables();
 
 inline std::uint32_t placedGroup(const unsigned char* in)
 {
-    return kPlacedTables[0][in[0]] | kPlacedTables[1][in[1]] | kPlacedTables[2][in[2]] |
-           kPlacedTables[3][in[3]];
+    return kPlacedTables[0][in[0]] | kPlacedTables[1][in[1]] | kPlacedTables[2][in[2]] | kPlacedTables[3][in[3]];
 }
 
 // Decodes the leading run of complete four-character groups without skipped bytes and
@@ -144,8 +143,7 @@ std::size_t encodedBufferSize(std::size_t length, bool separateLines)
 
 } // namespace
 
-std::unique_ptr<std::uint8_t[]> base64Decode(const void* input, std::size_t length,
-                                             std::size_t* outputLength)
+std::unique_ptr<std::uint8_t[]> base64Decode(const void* input, std::size_t length, std::size_t* outputLength)
 {
     const auto* in = static_cast<const unsigned char*>(input);
     if (in == nullptr)
@@ -248,8 +246,8 @@ std::unique_ptr<char[]> base64Encode(const void* input, std::size_t length, bool
 std::vector<std::uint8_t> dataFromBase64String(std::string_view text)
 {
     // The strict ASCII conversion: one byte outside ASCII and there is nothing to decode.
-    const bool ascii = std::all_of(text.begin(), text.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (!ascii)
         return {};
     std::size_t decodedLength = 0;

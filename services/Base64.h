@@ -20,8 +20,7 @@ inline constexpr std::size_t kBase64NulTerminated = std::numeric_limits<std::siz
 // gives one or two bytes. Returns the decoded bytes (no terminator), owned by the caller, and
 // stores their count in *outputLength when given. Returns null and leaves *outputLength untouched
 // when the buffer cannot be allocated.
-std::unique_ptr<std::uint8_t[]> base64Decode(const void* input, std::size_t length,
-                                             std::size_t* outputLength);
+std::unique_ptr<std::uint8_t[]> base64Decode(const void* input, std::size_t length, std::size_t* outputLength);
 
 // Encodes `length` bytes with "=" padding; with separateLines, CR LF follows every 48 input bytes
 // that more input follows. Returns NUL-terminated text, owned by the caller, and stores its length

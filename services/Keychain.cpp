@@ -23,8 +23,8 @@ std::string_view upToZero(std::string_view text)
 void Keychain::storePassword(std::string_view password, std::string_view userName)
 {
     const std::string service = process_.processName();
-    const OSStatus status = keychain_.addGenericPassword(nullptr, upToZero(service), upToZero(userName),
-                                                                upToZero(password), nullptr);
+    const OSStatus status =
+        keychain_.addGenericPassword(nullptr, upToZero(service), upToZero(userName), upToZero(password), nullptr);
     if (status != errSecDuplicateItem)
         return;
     SecKeychainItemRef item;
@@ -38,8 +38,7 @@ std::string Keychain::getPasswordForUser(std::string_view userName)
     return getPasswordForUser(userName, std::nullopt, std::nullopt);
 }
 
-std::string Keychain::getPasswordForUser(std::string_view userName,
-                                         const std::optional<std::string>& appName,
+std::string Keychain::getPasswordForUser(std::string_view userName, const std::optional<std::string>& appName,
                                          const std::optional<std::string>& keychainPath)
 {
     SecKeychainRef keychain;
@@ -48,7 +47,8 @@ std::string Keychain::getPasswordForUser(std::string_view userName,
     const std::string service = appName ? *appName : process_.processName();
 
     SecKeychainData data;
-    const OSStatus status = keychain_.findGenericPassword(keychain, upToZero(service), upToZero(userName), &data, nullptr);
+    const OSStatus status =
+        keychain_.findGenericPassword(keychain, upToZero(service), upToZero(userName), &data, nullptr);
     std::string result;
     if (status != errSecSuccess) {
         log_.log("error = " + keychain_.errorMessage(status));
@@ -74,8 +74,7 @@ std::string Keychain::getPasswordForUser(std::string_view userName,
     return result;
 }
 
-void Keychain::changePassword(std::string_view password, std::string_view userName,
-                              const SecKeychainItemRef& item)
+void Keychain::changePassword(std::string_view password, std::string_view userName, const SecKeychainItemRef& item)
 {
     const std::vector<SecKeychainAttribute> attributes{
         {kSecAccountItemAttr, std::string(upToZero(userName))},

@@ -16,7 +16,9 @@ class Keychain {
 public:
     // The services every operation needs, kept by reference: they must outlive the object.
     Keychain(KeychainServices& keychain, const ProcessInfo& process, SystemLog& log)
-        : keychain_(keychain), process_(process), log_(log) {}
+        : keychain_(keychain), process_(process), log_(log)
+    {
+    }
 
     // Creates the item or replaces an existing item's password. Failures are not reported.
     void storePassword(std::string_view password, std::string_view userName);

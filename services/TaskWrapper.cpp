@@ -65,7 +65,8 @@ bool TaskWrapper::checkIfSudoer()
     setupRight(fresh, kAdminRightName);
 
     AuthorizationExternalForm form;
-    const bool granted = authorization_.copyRights(fresh, rights, environment, kCopyRightsFlags) == errAuthorizationSuccess;
+    const bool granted =
+        authorization_.copyRights(fresh, rights, environment, kCopyRightsFlags) == errAuthorizationSuccess;
     // Without its external form a granted authorization cannot reach the tool: every later
     // run would quietly do nothing, so that counts as a failure too.
     const bool externalised = granted && authorization_.makeExternalForm(fresh, form) == errAuthorizationSuccess;

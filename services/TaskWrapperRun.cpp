@@ -1,15 +1,15 @@
 // A run: start shellTool with the external form on its standard input, collect what it prints
 // while it runs, and reap it.
-#include "services/TaskWrapper.h"
 #include "foundation/Utf8.h"
+#include "services/TaskWrapper.h"
 
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <fcntl.h>
+#include <functional>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -82,8 +82,8 @@ bool reapIfEnded(pid_t pid, bool block)
 
 // Starts the tool with `input` as its standard input and `output` as its standard output;
 // standard error (unless quiet) and the environment are the application's own. Returns 0 or an errno value.
-int spawnTool(const std::string& launchPath, const std::string& workingDirectory,
-              std::vector<std::string>& arguments, int input, int output, bool quietErrors, pid_t& pid)
+int spawnTool(const std::string& launchPath, const std::string& workingDirectory, std::vector<std::string>& arguments,
+              int input, int output, bool quietErrors, pid_t& pid)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -132,8 +132,7 @@ std::string collectOutput(int fd, pid_t pid, std::function<void()> idleHook)
         // ended, take what is already waiting and stop rather than wait for that job.
         if (reapIfEnded(pid, false)) {
             pollfd rest{fd, POLLIN, 0};
-            while (::poll(&rest, 1, 0) > 0 && readAvailable(fd, collected)) {
-            }
+            while (::poll(&rest, 1, 0) > 0 && readAvailable(fd, collected)) { }
             return collected;
         }
         if (idleHook)

@@ -17,12 +17,13 @@ UpdateAlert updateAlertFor(std::string_view fetched, std::string_view runningVer
         return {{"Unable to check for updates", "The Veltrona web site could not be reached.", {}}, false};
     if (fetched == runningVersion) {
         return {{"There are no newer versions available",
-                 "You are running the latest version of Veltrona for El Capitan.", {}},
+                 "You are running the latest version of Veltrona for El Capitan.",
+                 {}},
                 false};
     }
     return {{"An update for Veltrona is available",
-             "\nThere is a newer version available (version " + std::string(fetched) +
-                 ").\nClick OK to go to the Veltrona for El Capitan web site.\n",
+             "\nThere is a newer version available (version " + std::string(fetched)
+                 + ").\nClick OK to go to the Veltrona for El Capitan web site.\n",
              {"OK", "Cancel"}},
             true};
 }

@@ -59,9 +59,10 @@ bool isPort(std::string_view port)
 
 Status notAWebSite(std::string_view source, std::string_view value)
 {
-    return Status::failure(1, std::string(source) + " is not a web site address (http or https, a host and "
-                                                    "optionally a port, such as https://www.example.com): \"" +
-                                  std::string(value) + "\"");
+    return Status::failure(1, std::string(source)
+                                  + " is not a web site address (http or https, a host and "
+                                    "optionally a port, such as https://www.example.com): \""
+                                  + std::string(value) + "\"");
 }
 
 } // namespace

@@ -23,14 +23,19 @@ std::string deInstallationScript(const PlatformPaths& platform)
            "\n"
            "do \n"
            "\n"
-           "(test `" + launchctl + " list | grep com.brantholm.$i | awk '{print $3}'`) && " + launchctl +
-           " unload -w " + jobFolder + "com.brantholm.$i.plist\n"
-           "\n"
-           "rm " + jobFolder + "com.brantholm.$i.plist\n"
-           "\n"
-           "done\n"
-           "\n"
-           "rm -r " + shellWord(platform.map(kInstallationDirectory));
+           "(test `"
+           + launchctl + " list | grep com.brantholm.$i | awk '{print $3}'`) && " + launchctl + " unload -w "
+           + jobFolder
+           + "com.brantholm.$i.plist\n"
+             "\n"
+             "rm "
+           + jobFolder
+           + "com.brantholm.$i.plist\n"
+             "\n"
+             "done\n"
+             "\n"
+             "rm -r "
+           + shellWord(platform.map(kInstallationDirectory));
 }
 
 std::vector<std::string> configurationLinkRemovalArguments(const PlatformPaths& platform)

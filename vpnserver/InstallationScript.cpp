@@ -18,12 +18,19 @@ std::string installationScript(const PlatformPaths& paths)
            "\n"
            "cd \"$currentDir\"\n"
            "\n"
-           "mkdir -p " + directory + "\n"
-           "cp * " + directory + "\n"
-           "\n"
-           "ln -fs " + shellWord(installed + "/com.brantholm.vpn.plist") + " " + launchDaemons + "\n"
-           "\n"
-           "ln -fs " + shellWord(installed + "/com.apple.RemoteAccessServers.plist") + " " + configuration;
+           "mkdir -p "
+           + directory
+           + "\n"
+             "cp * "
+           + directory
+           + "\n"
+             "\n"
+             "ln -fs "
+           + shellWord(installed + "/com.brantholm.vpn.plist") + " " + launchDaemons
+           + "\n"
+             "\n"
+             "ln -fs "
+           + shellWord(installed + "/com.apple.RemoteAccessServers.plist") + " " + configuration;
 }
 
 std::vector<std::string> installationCommand(const PlatformPaths& paths)
@@ -33,7 +40,7 @@ std::vector<std::string> installationCommand(const PlatformPaths& paths)
 
 bool unixPathExists(const std::string& path)
 {
-    struct stat status {};
+    struct stat status { };
     return ::stat(path.c_str(), &status) == 0;
 }
 

@@ -1,7 +1,7 @@
 #include "vpnserver/MoveScripts.h"
 
-#include "vpnserver/ServerFileLocations.h"
 #include "platform/ShellWord.h"
+#include "vpnserver/ServerFileLocations.h"
 
 #include <utility>
 
@@ -14,9 +14,12 @@ std::string moveScript(const PlatformPaths& platform, const char* fileName)
     const std::string directory = platform.map(kInstallationDirectory);
     return "fileAtPath=$1\n"
            "\n"
-           "mv \"$fileAtPath\" " + shellWord(directory) + "\n"
-           "\n"
-           "sudo chown root:wheel " + shellWord(directory + "/" + fileName);
+           "mv \"$fileAtPath\" "
+           + shellWord(directory)
+           + "\n"
+             "\n"
+             "sudo chown root:wheel "
+           + shellWord(directory + "/" + fileName);
 }
 
 } // namespace

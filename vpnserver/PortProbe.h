@@ -7,8 +7,7 @@
 
 namespace veltrona {
 
-inline constexpr std::string_view kSocketErrorLogLine =
-    "- (BOOL)checkIfOpenPort:(int)portNo - error creating socket";
+inline constexpr std::string_view kSocketErrorLogLine = "- (BOOL)checkIfOpenPort:(int)portNo - error creating socket";
 
 // Tries a TCP connection to 127.0.0.1 on the low 16 bits of portNo. A socket that cannot be
 // made writes kSocketErrorLogLine to the log and counts as a closed port.

@@ -19,7 +19,9 @@ public:
     // `temporaryFolder` (a RunFolder), or directly into the resource directory when it is empty.
     ServerFileLocations(std::string resourceDirectory, PlatformPaths platform, std::string temporaryFolder = {})
         : resourceDirectory_(std::move(resourceDirectory)), platform_(std::move(platform)),
-          temporaryFolder_(std::move(temporaryFolder)) {}
+          temporaryFolder_(std::move(temporaryFolder))
+    {
+    }
 
     const std::string& resourceDirectory() const { return resourceDirectory_; }
     const PlatformPaths& platform() const { return platform_; }

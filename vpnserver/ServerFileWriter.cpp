@@ -26,8 +26,7 @@ Status writeAndMove(const PlistValue& root, const std::string& temporaryCopy, Fi
     return Status::success();
 }
 
-Status writeServerFile(const ServerSettings& settings, const ServerFileLocations& locations,
-                       CommandRunner& runner)
+Status writeServerFile(const ServerSettings& settings, const ServerFileLocations& locations, CommandRunner& runner)
 {
     std::optional<PlistValue> root = readPlistDictionaryFile(locations.serverTemplate());
     if (!root)
@@ -42,7 +41,8 @@ Status writeServerFile(const ServerSettings& settings, const ServerFileLocations
     setValueForKey(dns, "OfferedServerAddresses", PlistValue(stringArray(offeredList(settings.dnsServerAddresses))));
     setValueForKey(dns, "OfferedSearchDomains", PlistValue(stringArray(offeredList(settings.searchDomains))));
     PlistValue* ipv4 = entry ? valueForKey(*entry, "IPv4") : nullptr;
-    setValueForKey(ipv4, "DestAddressRanges", PlistValue(stringArray({settings.startIPAddress, settings.endIPAddress})));
+    setValueForKey(ipv4, "DestAddressRanges",
+                   PlistValue(stringArray({settings.startIPAddress, settings.endIPAddress})));
 
     return installServerFile(*root, locations, runner);
 }
@@ -74,8 +74,7 @@ Status installServerFile(const PlistValue& root, const ServerFileLocations& loca
                         serverFileMoveScript(locations.platform()), runner);
 }
 
-VpnConfigResult vpnConfig(const ServerSettings& settings, const ServerFileLocations& locations,
-                          CommandRunner& runner)
+VpnConfigResult vpnConfig(const ServerSettings& settings, const ServerFileLocations& locations, CommandRunner& runner)
 {
     VpnConfigResult result;
     result.serverFile = writeServerFile(settings, locations, runner);

@@ -22,8 +22,7 @@ struct VpnConfigResult {
 // Writes the server file, then the job file, each into the resource directory and moved into
 // place by its move script right after it is written. A template that cannot be read, or a
 // temporary copy that could not be written, leaves that file as it is installed.
-VpnConfigResult vpnConfig(const ServerSettings& settings, const ServerFileLocations& locations,
-                          CommandRunner& runner);
+VpnConfigResult vpnConfig(const ServerSettings& settings, const ServerFileLocations& locations, CommandRunner& runner);
 
 // Writes a server dictionary (a root dictionary) as the temporary copy, readable by its owner
 // alone, and moves it into place with the server file's move script.

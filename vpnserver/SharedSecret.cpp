@@ -24,7 +24,8 @@ void run(CommandRunner& runner, std::vector<std::string> arguments)
 std::vector<std::string> deleteSharedSecretCommand(const PlatformPaths& platform)
 {
     return {"/bin/sh", "-c",
-            std::string("sudo security delete-generic-password ") + kItem + " " + shellWord(platform.map(kSystemKeychain))};
+            std::string("sudo security delete-generic-password ") + kItem + " "
+                + shellWord(platform.map(kSystemKeychain))};
 }
 
 std::vector<std::string> addSharedSecretCommand(const PlatformPaths& platform, const std::string& secret)

@@ -1,7 +1,7 @@
 #include "vpnserver/SharedSecretData.h"
 
-#include "services/Base64.h"
 #include "foundation/Utf8.h"
+#include "services/Base64.h"
 
 #include <cstdint>
 

@@ -46,18 +46,10 @@ std::optional<VpnConfigResult> performVPNAction(std::string_view title, const Se
     std::optional<VpnConfigResult> written;
     for (VpnStep step : stepsForTitle(title)) {
         switch (step) {
-        case VpnStep::SanityCheck:
-            installIfMissing(locations.platform(), runner);
-            break;
-        case VpnStep::WriteSettings:
-            written = vpnConfig(settings, locations, runner);
-            break;
-        case VpnStep::StopJob:
-            runStopCommand(runner, locations.platform());
-            break;
-        case VpnStep::StartJob:
-            runStartCommand(runner, locations.platform());
-            break;
+        case VpnStep::SanityCheck: installIfMissing(locations.platform(), runner); break;
+        case VpnStep::WriteSettings: written = vpnConfig(settings, locations, runner); break;
+        case VpnStep::StopJob: runStopCommand(runner, locations.platform()); break;
+        case VpnStep::StartJob: runStartCommand(runner, locations.platform()); break;
         }
     }
     return written;

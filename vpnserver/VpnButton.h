@@ -2,8 +2,8 @@
 // The start/restart/stop button: its title is both the server's state and the next action.
 
 #include "services/CommandRunner.h"
-#include "vpnserver/ServerFileWriter.h"
 #include "vpnserver/ServerFileLocations.h"
+#include "vpnserver/ServerFileWriter.h"
 #include "vpnserver/ServerSettings.h"
 
 #include <cstdint>

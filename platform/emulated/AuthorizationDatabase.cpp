@@ -20,7 +20,9 @@ PlistDictionary ruleOf(const char* ruleClass, const char* group = nullptr)
 
 } // namespace
 
-AuthorizationDatabase::AuthorizationDatabase(std::filesystem::path platformRoot) : root_(std::move(platformRoot)) {}
+AuthorizationDatabase::AuthorizationDatabase(std::filesystem::path platformRoot) : root_(std::move(platformRoot))
+{
+}
 
 std::filesystem::path AuthorizationDatabase::file() const
 {

@@ -71,7 +71,9 @@ std::optional<std::uint64_t> processStartTime(pid_t pid)
     return ticks;
 }
 
-AuthorizationLiveForms::AuthorizationLiveForms(std::filesystem::path platformRoot) : root_(std::move(platformRoot)) {}
+AuthorizationLiveForms::AuthorizationLiveForms(std::filesystem::path platformRoot) : root_(std::move(platformRoot))
+{
+}
 
 std::filesystem::path AuthorizationLiveForms::folder() const
 {
@@ -108,12 +110,13 @@ void AuthorizationLiveForms::forget(const AuthorizationExternalForm& form)
     std::filesystem::remove(fileFor(form), ec);
 }
 
-AuthorizationLiveForms::Check AuthorizationLiveForms::check(const AuthorizationExternalForm& form, std::string_view right)
+AuthorizationLiveForms::Check AuthorizationLiveForms::check(const AuthorizationExternalForm& form,
+                                                            std::string_view right)
 {
     if (isZero(form))
         return Check::Unknown;
     const std::filesystem::path file = fileFor(form);
-    struct stat info {};
+    struct stat info { };
     if (::lstat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
         return Check::Unknown;
     // A FIFO or other non-file in its place is no form; it must not block the helper either.

@@ -16,7 +16,8 @@ namespace veltrona {
 namespace {
 
 constexpr AuthorizationFlags kKnownFlags = kAuthorizationFlagInteractionAllowed | kAuthorizationFlagExtendRights
-    | kAuthorizationFlagPartialRights | kAuthorizationFlagDestroyRights | kAuthorizationFlagPreAuthorize;
+                                           | kAuthorizationFlagPartialRights | kAuthorizationFlagDestroyRights
+                                           | kAuthorizationFlagPreAuthorize;
 // Rules naming rules: a loop in a hand-edited database must not recurse for ever.
 constexpr int kMaximumRuleDepth = 8;
 
@@ -42,7 +43,9 @@ bool hasEmptyName(const AuthorizationItemSet& rights)
 
 } // namespace
 
-AuthorizationServicesEmulated::AuthorizationServicesEmulated(PlatformPaths paths) : paths_(std::move(paths)) {}
+AuthorizationServicesEmulated::AuthorizationServicesEmulated(PlatformPaths paths) : paths_(std::move(paths))
+{
+}
 
 AuthorizationServicesEmulated::~AuthorizationServicesEmulated()
 {
@@ -60,8 +63,9 @@ AuthorizationServicesEmulated::Session* AuthorizationServicesEmulated::session(A
     return it == sessions_.end() ? nullptr : &it->second;
 }
 
-OSStatus AuthorizationServicesEmulated::create(const AuthorizationItemSet& rights, const AuthorizationItemSet& environment,
-                                               AuthorizationFlags flags, AuthorizationRef& authorization)
+OSStatus AuthorizationServicesEmulated::create(const AuthorizationItemSet& rights,
+                                               const AuthorizationItemSet& environment, AuthorizationFlags flags,
+                                               AuthorizationRef& authorization)
 {
     authorization = {};
     if ((flags & ~kKnownFlags) != 0)
@@ -130,7 +134,8 @@ OSStatus AuthorizationServicesEmulated::evaluate(const PlistDictionary& rule, co
             std::optional<PlistDictionary> referenced = database.rule(name);
             if (!referenced)
                 return errAuthorizationDenied;
-            if (OSStatus status = evaluate(*referenced, environment, flags, depth + 1, administrator); status != errAuthorizationSuccess)
+            if (OSStatus status = evaluate(*referenced, environment, flags, depth + 1, administrator);
+                status != errAuthorizationSuccess)
                 return status;
         }
         return errAuthorizationSuccess;
@@ -143,7 +148,7 @@ OSStatus AuthorizationServicesEmulated::evaluate(const PlistDictionary& rule, co
     if (!name || !password) {
         // The emulation never shows a password dialog: with interaction allowed nobody answers it.
         return (flags & kAuthorizationFlagInteractionAllowed) ? errAuthorizationCanceled
-                                                               : errAuthorizationInteractionNotAllowed;
+                                                              : errAuthorizationInteractionNotAllowed;
     }
     const std::string* group = textValue(rule, "group");
     const Directory directory(paths_.root());
@@ -186,8 +191,9 @@ OSStatus AuthorizationServicesEmulated::copyRights(AuthorizationRef authorizatio
     for (const AuthorizationItem& right : rights) {
         if (current->rights.count(right.name))
             continue;
-        OSStatus status = (flags & kAuthorizationFlagExtendRights) ? obtain(right.name, environment, flags, administrator)
-                                                                   : errAuthorizationDenied;
+        OSStatus status = (flags & kAuthorizationFlagExtendRights)
+                              ? obtain(right.name, environment, flags, administrator)
+                              : errAuthorizationDenied;
         if (status == errAuthorizationSuccess)
             granted.insert(right.name);
         else if (!(flags & kAuthorizationFlagPartialRights))
@@ -198,7 +204,8 @@ OSStatus AuthorizationServicesEmulated::copyRights(AuthorizationRef authorizatio
         return errAuthorizationSuccess;
     current->rights.insert(granted.begin(), granted.end());
     // A form already handed out names this authorization: it now holds the new rights too.
-    if (current->externalForm && !AuthorizationLiveForms(paths_.root()).record(*current->externalForm, current->rights).ok())
+    if (current->externalForm
+        && !AuthorizationLiveForms(paths_.root()).record(*current->externalForm, current->rights).ok())
         return errAuthorizationInternal;
     return errAuthorizationSuccess;
 }

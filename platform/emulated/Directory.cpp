@@ -3,8 +3,8 @@
 #include "foundation/AtomicFile.h"
 #include "foundation/PlistIO.h"
 #include "foundation/Text.h"
-#include "platform/emulated/FolderLock.h"
 #include "platform/emulated/DirectoryStatus.h"
+#include "platform/emulated/FolderLock.h"
 
 #include <algorithm>
 #include <system_error>
@@ -34,8 +34,7 @@ std::optional<Record> readRecord(const std::filesystem::path& file)
     return Record::fromPlist(*value);
 }
 
-template <typename Visit>
-void forEachRecordFile(const std::filesystem::path& folder, Visit visit)
+template <typename Visit> void forEachRecordFile(const std::filesystem::path& folder, Visit visit)
 {
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -55,7 +54,9 @@ std::optional<RecordType> recordTypeNamed(std::string_view name)
     return std::nullopt;
 }
 
-Directory::Directory(std::filesystem::path platformRoot) : root_(std::move(platformRoot)) {}
+Directory::Directory(std::filesystem::path platformRoot) : root_(std::move(platformRoot))
+{
+}
 
 std::filesystem::path Directory::nodeFolder() const
 {
@@ -212,7 +213,8 @@ Status Directory::update(RecordType type, std::string_view name, const Change& c
         return changed;
 
     const std::vector<std::string> names = record.names();
-    if (names.empty() || !std::all_of(names.begin(), names.end(), [](const std::string& n) { return isValidRecordName(n); }))
+    if (names.empty()
+        || !std::all_of(names.begin(), names.end(), [](const std::string& n) { return isValidRecordName(n); }))
         return directoryFailure(eDSInvalidRecordName);
     if (names != namesBefore) {
         if (Status free = checkNamesFree(type, record, lookup.file); !free.ok())

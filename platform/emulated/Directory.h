@@ -29,8 +29,8 @@ public:
     bool exists() const;
 
     struct Listing {
-        std::vector<Record> records;                    // sorted by first name, letter case ignored
-        std::vector<std::filesystem::path> unreadable;  // record files that are not records
+        std::vector<Record> records;                   // sorted by first name, letter case ignored
+        std::vector<std::filesystem::path> unreadable; // record files that are not records
     };
     Listing list(RecordType type) const;
 

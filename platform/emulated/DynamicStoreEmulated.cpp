@@ -11,7 +11,7 @@ namespace {
 // A snapshot taken at creation, so the keys one action reads agree with each other.
 class SnapshotConnection final : public DynamicStoreConnection {
 public:
-    explicit SnapshotConnection(PlistDictionary keys) : keys_(std::move(keys)) {}
+    explicit SnapshotConnection(PlistDictionary keys) : keys_(std::move(keys)) { }
 
     std::optional<PlistValue> copyValue(std::string_view key) const override
     {

@@ -10,13 +10,10 @@ OSStatus checkExternalForm(const PlatformPaths& paths, const AuthorizationExtern
                            std::string_view rightName)
 {
     switch (AuthorizationLiveForms(paths.root()).check(externalForm, rightName)) {
-    case AuthorizationLiveForms::Check::Valid:
-        return errAuthorizationSuccess;
-    case AuthorizationLiveForms::Check::LacksRight:
-        return errAuthorizationDenied;
+    case AuthorizationLiveForms::Check::Valid: return errAuthorizationSuccess;
+    case AuthorizationLiveForms::Check::LacksRight: return errAuthorizationDenied;
     case AuthorizationLiveForms::Check::Unknown:
-    case AuthorizationLiveForms::Check::Stale:
-        break;
+    case AuthorizationLiveForms::Check::Stale: break;
     }
     return errAuthorizationInvalidRef;
 }

@@ -73,7 +73,11 @@ bool validUtf8(std::string_view text)
     std::size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        const std::size_t length = lead < 0x80           ? 1
+                                   : (lead >> 5) == 0x6  ? 2
+                                   : (lead >> 4) == 0xE  ? 3
+                                   : (lead >> 3) == 0x1E ? 4
+                                                         : 0;
         if (length == 0 || i + length > text.size())
             return false;
         for (std::size_t k = 1; k < length; ++k)
@@ -95,7 +99,8 @@ bool storable(const KeychainItemRecord& item)
     return true;
 }
 
-OSStatus writeKeychain(const std::filesystem::path& file, const KeychainItems& items, const std::filesystem::path& within)
+OSStatus writeKeychain(const std::filesystem::path& file, const KeychainItems& items,
+                       const std::filesystem::path& within)
 {
     PlistArray encoded;
     for (const KeychainItemRecord& item : items)

@@ -15,7 +15,8 @@ std::string keychainErrorMessage(OSStatus status)
     case errSecDuplicateItem: return "The specified item already exists in the keychain.";
     case errSecItemNotFound: return "The specified item could not be found in the keychain.";
     case errSecNoSuchAttr: return "The specified attribute does not exist.";
-    case errSecInvalidItemRef: return "The specified item is no longer valid. It may have been deleted from the keychain.";
+    case errSecInvalidItemRef:
+        return "The specified item is no longer valid. It may have been deleted from the keychain.";
     case errSecInteractionNotAllowed: return "User interaction is not allowed.";
     default: return "OSStatus " + std::to_string(status);
     }

@@ -13,12 +13,10 @@ class KeychainServicesEmulated final : public KeychainServices {
 public:
     KeychainServicesEmulated(PlatformPaths paths, std::string loginName);
 
-    OSStatus addGenericPassword(const SecKeychainRef& keychain, std::string_view service,
-                                std::string_view account, std::string_view password,
-                                SecKeychainItemRef* item) override;
-    OSStatus findGenericPassword(const SecKeychainRef& keychain, std::string_view service,
-                                 std::string_view account, SecKeychainData* password,
-                                 SecKeychainItemRef* item) override;
+    OSStatus addGenericPassword(const SecKeychainRef& keychain, std::string_view service, std::string_view account,
+                                std::string_view password, SecKeychainItemRef* item) override;
+    OSStatus findGenericPassword(const SecKeychainRef& keychain, std::string_view service, std::string_view account,
+                                 SecKeychainData* password, SecKeychainItemRef* item) override;
     OSStatus modifyAttributesAndData(const SecKeychainItemRef& item,
                                      const std::vector<SecKeychainAttribute>& attributes,
                                      const SecKeychainData* data) override;

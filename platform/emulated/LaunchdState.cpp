@@ -46,7 +46,8 @@ std::optional<StateFiles> readStateFiles(const PlatformPaths& paths, const Folde
 }
 
 // The -w override: stored at once, before the loaded jobs change.
-bool writeDisabledOverride(const PlatformPaths& paths, PlistDictionary& overrides, const std::string& label, bool disabled)
+bool writeDisabledOverride(const PlatformPaths& paths, PlistDictionary& overrides, const std::string& label,
+                           bool disabled)
 {
     overrides.set(label, disabled);
     return writePlistAtomically(overrides, paths.map(kLaunchdDisabledFile), FileAccess::AsBefore, paths.root()).ok();

@@ -25,12 +25,12 @@ struct LaunchdJob {
 
 enum class LaunchdOutcome {
     Done,
-    NoSuchFile,          // the job file is missing
-    InvalidJob,          // the job file is no job: unreadable, malformed, no usable Label
+    NoSuchFile, // the job file is missing
+    InvalidJob, // the job file is no job: unreadable, malformed, no usable Label
     AlreadyLoaded,
     NotLoaded,
-    Disabled,            // a load without -w of a disabled job
-    StateUnreadable,     // loaded.plist or disabled.plist is corrupt; nothing was changed
+    Disabled,        // a load without -w of a disabled job
+    StateUnreadable, // loaded.plist or disabled.plist is corrupt; nothing was changed
     StateUnwritable,
 };
 

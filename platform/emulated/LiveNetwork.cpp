@@ -36,7 +36,10 @@ std::optional<std::uint32_t> hexWord(const std::string& text)
         return std::nullopt;
     std::uint32_t value = 0;
     for (char c : text) {
-        const int digit = (c >= '0' && c <= '9') ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
+        const int digit = (c >= '0' && c <= '9')   ? c - '0'
+                          : (c >= 'A' && c <= 'F') ? c - 'A' + 10
+                          : (c >= 'a' && c <= 'f') ? c - 'a' + 10
+                                                   : -1;
         if (digit < 0)
             return std::nullopt;
         value = value * 16 + static_cast<std::uint32_t>(digit);
@@ -44,8 +47,7 @@ std::optional<std::uint32_t> hexWord(const std::string& text)
     return value;
 }
 
-template <typename Number>
-bool parsesWhole(const std::string& text, Number& value, int base)
+template <typename Number> bool parsesWhole(const std::string& text, Number& value, int base)
 {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
     return error == std::errc() && end == text.data() + text.size();
@@ -68,8 +70,8 @@ std::optional<DefaultRoute> parseDefaultRoute(const std::string& routeTable)
         unsigned flagBits = 0;
         long metricValue = 0;
         const auto gatewayWord = hexWord(gateway);
-        if (destination != "00000000" || mask != "00000000" || !gatewayWord
-            || !parsesWhole(flags, flagBits, 16) || !(flagBits & 0x1) || !parsesWhole(metric, metricValue, 10))
+        if (destination != "00000000" || mask != "00000000" || !gatewayWord || !parsesWhole(flags, flagBits, 16)
+            || !(flagBits & 0x1) || !parsesWhole(metric, metricValue, 10))
             continue;
         if (best && metricValue >= bestMetric)
             continue;

@@ -21,8 +21,9 @@ constexpr std::int64_t kMaximumIterations = 10'000'000;
 std::optional<PlistData> derive(std::string_view password, const PlistData& salt, int iterations, std::size_t length)
 {
     PlistData entropy(length);
-    if (PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()), salt.data(), static_cast<int>(salt.size()),
-                          iterations, EVP_sha512(), static_cast<int>(entropy.size()), entropy.data())
+    if (PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()), salt.data(),
+                          static_cast<int>(salt.size()), iterations, EVP_sha512(), static_cast<int>(entropy.size()),
+                          entropy.data())
         != 1)
         return std::nullopt;
     return entropy;

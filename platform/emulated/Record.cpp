@@ -30,7 +30,7 @@ bool recordNameLess(std::string_view a, std::string_view b)
 bool isValidRecordName(std::string_view name)
 {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos
-        && name.find('\0') == std::string_view::npos;
+           && name.find('\0') == std::string_view::npos;
 }
 
 std::optional<Record> Record::fromPlist(const PlistValue& value)

@@ -21,7 +21,7 @@ bool isValidRecordName(std::string_view name);
 class Record {
 public:
     Record() = default;
-    explicit Record(PlistDictionary attributes) : attributes_(std::move(attributes)) {}
+    explicit Record(PlistDictionary attributes) : attributes_(std::move(attributes)) { }
 
     // A record read from a file is usable when "name" is a non-empty array of valid names.
     static std::optional<Record> fromPlist(const PlistValue& value);

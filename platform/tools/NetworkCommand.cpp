@@ -76,7 +76,8 @@ std::string parseRequest(const std::vector<std::string>& arguments, Request& req
             request.state.dnsServers.push_back(value);
         }
     }
-    if (request.offline && (request.state.primaryInterface || !request.state.dnsServers.empty() || !request.state.addresses.empty()))
+    if (request.offline
+        && (request.state.primaryInterface || !request.state.dnsServers.empty() || !request.state.addresses.empty()))
         return "--offline stands alone";
     if (!request.state.addresses.empty() && !request.state.primaryInterface)
         return "--address needs --interface";
@@ -100,7 +101,8 @@ int printState(const PlatformPaths& paths, std::ostream& out, std::ostream& err)
         return 1;
     }
     std::error_code ec;
-    out << "Source: " << (std::filesystem::exists(file, ec) ? file : std::string("live network state of this machine")) << "\n";
+    out << "Source: " << (std::filesystem::exists(file, ec) ? file : std::string("live network state of this machine"))
+        << "\n";
     std::string interface;
     if (std::optional<PlistValue> global = store->copyValue("State:/Network/Global/IPv4")) {
         const PlistValue* name = global->dictionary()->find("PrimaryInterface");
@@ -115,7 +117,8 @@ int printState(const PlatformPaths& paths, std::ostream& out, std::ostream& err)
         out << "Address: none\n";
     for (const std::string& address : addresses)
         out << "Address: " << address << "\n";
-    const std::vector<std::string> servers = stringsAt(store->copyValue("State:/Network/Global/DNS"), "ServerAddresses");
+    const std::vector<std::string> servers =
+        stringsAt(store->copyValue("State:/Network/Global/DNS"), "ServerAddresses");
     if (servers.empty())
         out << "DNS server: none\n";
     for (const std::string& server : servers)
@@ -151,7 +154,8 @@ int runNetworkCommand(const std::vector<std::string>& arguments, std::ostream& o
         return printState(paths, out, err);
     const std::filesystem::path file = paths.map(kDynamicStoreFile);
     std::filesystem::create_directories(file.parent_path(), ec);
-    const Status written = writePlistAtomically(dynamicStoreKeys(request.state), file, FileAccess::AsBefore, paths.root());
+    const Status written =
+        writePlistAtomically(dynamicStoreKeys(request.state), file, FileAccess::AsBefore, paths.root());
     if (!written) {
         err << "veltrona-platform network: " << written.message() << "\n";
         return 1;

@@ -10,7 +10,8 @@
 namespace {
 
 constexpr std::array<veltrona::PlatformCommand, 3> kCommands{{
-    {"init", "init DIR --admin NAME [--full-name TEXT] [--os-version 10.11.6] [--build 15G31]  (password on standard input)",
+    {"init",
+     "init DIR --admin NAME [--full-name TEXT] [--os-version 10.11.6] [--build 15G31]  (password on standard input)",
      veltrona::runInitCommand},
     {"tools", "tools DIR  (copies the stand-in tools into an existing root)", veltrona::runToolsCommand},
     {"network", "network DIR [--interface NAME [--address A]...] [--dns D]... | [--offline]",

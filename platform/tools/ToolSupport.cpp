@@ -2,7 +2,6 @@
 
 #include "platform/PlatformRoot.h"
 
-
 namespace veltrona {
 
 std::optional<std::filesystem::path> toolPlatformRoot(const std::string& toolName, std::ostream& err)

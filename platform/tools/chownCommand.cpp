@@ -52,7 +52,7 @@ int runChown(const std::vector<std::string>& arguments, const PlatformPaths& pla
 
     int status = 0;
     for (auto file = parsed->operands.begin() + 1; file != parsed->operands.end(); ++file) {
-        struct stat ignored {};
+        struct stat ignored { };
         if (::lstat(file->c_str(), &ignored) != 0) {
             if (!quiet)
                 err << "chown: " << *file << ": " << std::strerror(errno) << "\n";

@@ -12,9 +12,8 @@
 
 namespace veltrona {
 
-inline constexpr const char* kChownUsage =
-    "usage: chown [-fhv] [-R [-H | -L | -P]] owner[:group] file ...\n"
-    "       chown [-fhv] [-R [-H | -L | -P]] :group file ...\n";
+inline constexpr const char* kChownUsage = "usage: chown [-fhv] [-R [-H | -L | -P]] owner[:group] file ...\n"
+                                           "       chown [-fhv] [-R [-H | -L | -P]] :group file ...\n";
 
 // `arguments` without the program name; the exit status.
 int runChown(const std::vector<std::string>& arguments, const PlatformPaths& platform, std::ostream& err);

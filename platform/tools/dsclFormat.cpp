@@ -12,9 +12,8 @@ namespace {
 std::size_t characterCount(const std::string& text)
 {
     // UTF-8 continuation bytes do not start a character.
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 std::string hex(const PlistData& data)
@@ -71,7 +70,8 @@ Selection select(const Record& record, const std::vector<std::string>& requested
             const std::string key = nativeKeyForAttribute(attribute);
             if (record.has(key))
                 keys.insert(key);
-            else if (std::find(selection.missing.begin(), selection.missing.end(), attribute) == selection.missing.end())
+            else if (std::find(selection.missing.begin(), selection.missing.end(), attribute)
+                     == selection.missing.end())
                 selection.missing.push_back(attribute);
         }
     }

@@ -1,8 +1,8 @@
 #include "platform/tools/dsclPlistListing.h"
 
-#include "foundation/RegularFile.h"
 #include "foundation/PlistIO.h"
 #include "foundation/PlistStrings.h"
+#include "foundation/RegularFile.h"
 #include "platform/emulated/RecordAttributeNames.h"
 #include "platform/tools/dsclFormat.h"
 #include "platform/tools/dsclRecordScan.h"
@@ -65,11 +65,12 @@ bool isRecordFileName(std::string_view name)
 bool namesValid(const Values& names)
 {
     return names && !names->empty()
-        && std::all_of(names->begin(), names->end(), [](const std::string& n) { return isValidRecordName(n); });
+           && std::all_of(names->begin(), names->end(), [](const std::string& n) { return isValidRecordName(n); });
 }
 
 // Any record file the scanner cannot vouch for: read as the directory reads it, shown as -read shows it.
-std::optional<Listed> readGenerally(std::string_view bytes, const Columns& columns, const std::vector<std::string>& requested)
+std::optional<Listed> readGenerally(std::string_view bytes, const Columns& columns,
+                                    const std::vector<std::string>& requested)
 {
     const std::optional<PlistValue> value = parsePlist(bytes);
     const std::optional<Record> record = value ? Record::fromPlist(*value) : std::nullopt;
@@ -84,7 +85,8 @@ std::optional<Listed> readGenerally(std::string_view bytes, const Columns& colum
     return listed;
 }
 
-std::optional<Listed> readRecord(std::string_view bytes, const Columns& columns, const std::vector<std::string>& requested)
+std::optional<Listed> readRecord(std::string_view bytes, const Columns& columns,
+                                 const std::vector<std::string>& requested)
 {
     if (auto scanned = scanRecordFile(bytes, columns.keys); scanned && namesValid((*scanned)[0])) {
         std::string firstName = (*scanned)[0]->front();
@@ -162,8 +164,9 @@ int dsclReadAllPlist(DsclContext& context)
             if (!isRecordFileName(entry->d_name))
                 continue;
             // Folders and other non-files named like records are no records, readable or not.
-            struct stat info {};
-            if (entry->d_type != DT_REG && (::fstatat(folderFd, entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)))
+            struct stat info { };
+            if (entry->d_type != DT_REG
+                && (::fstatat(folderFd, entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)))
                 continue;
             const std::optional<std::string> bytes = readRegularFileAt(folderFd, entry->d_name, kLargestRecordFile);
             std::optional<Listed> record = bytes ? readRecord(*bytes, columns, requested) : std::nullopt;

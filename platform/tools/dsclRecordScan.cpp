@@ -8,11 +8,12 @@ namespace {
 
 class Scanner {
 public:
-    explicit Scanner(std::string_view text) : text_(text) {}
+    explicit Scanner(std::string_view text) : text_(text) { }
 
     void skipBlanks()
     {
-        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n' || text_[at_] == '\r'))
+        while (at_ < text_.size()
+               && (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n' || text_[at_] == '\r'))
             ++at_;
     }
     bool take(std::string_view token)
@@ -54,8 +55,9 @@ public:
             }
             static constexpr std::pair<std::string_view, char> kEntities[] = {
                 {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
-            const auto entity = std::find_if(std::begin(kEntities), std::end(kEntities),
-                                             [&](const auto& e) { return text_.substr(at_, end - at_).starts_with(e.first); });
+            const auto entity = std::find_if(std::begin(kEntities), std::end(kEntities), [&](const auto& e) {
+                return text_.substr(at_, end - at_).starts_with(e.first);
+            });
             if (entity == std::end(kEntities))
                 return std::nullopt;
             decoded.push_back(entity->second);
@@ -116,8 +118,8 @@ bool scanArray(Scanner& scan, std::vector<std::string>* keep)
 
 } // namespace
 
-std::optional<std::vector<std::optional<std::vector<std::string>>>>
-scanRecordFile(std::string_view text, const std::vector<std::string>& wantedKeys)
+std::optional<std::vector<std::optional<std::vector<std::string>>>> scanRecordFile(
+    std::string_view text, const std::vector<std::string>& wantedKeys)
 {
     Scanner scan(text);
     if (!scanPrologue(scan))

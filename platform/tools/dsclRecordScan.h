@@ -13,7 +13,7 @@ namespace veltrona {
 // property list holding a dictionary whose every value is an array of <string> or <data> items,
 // the wanted keys' values being strings only, with no entity but the five named ones and no key
 // twice. Nothing otherwise: the caller then reads the file the slow, general way.
-std::optional<std::vector<std::optional<std::vector<std::string>>>>
-scanRecordFile(std::string_view text, const std::vector<std::string>& wantedKeys);
+std::optional<std::vector<std::optional<std::vector<std::string>>>> scanRecordFile(
+    std::string_view text, const std::vector<std::string>& wantedKeys);
 
 } // namespace veltrona

@@ -12,7 +12,8 @@ namespace veltrona {
 
 namespace {
 
-constexpr const char* kShadowHashAuthority = ";ShadowHash;HASHLIST:<SALTED-SHA512-PBKDF2,SRP-RFC5054-4096-SHA512-PBKDF2>";
+constexpr const char* kShadowHashAuthority =
+    ";ShadowHash;HASHLIST:<SALTED-SHA512-PBKDF2,SRP-RFC5054-4096-SHA512-PBKDF2>";
 
 Status setPassword(Record& record, std::string_view password)
 {
@@ -33,13 +34,15 @@ Status setPassword(Record& record, std::string_view password)
 // password) and "********" (see the shadow hash) is taken as a new password and hashed.
 bool isPasswordText(std::string_view key, const std::vector<std::string>& values)
 {
-    return key == "passwd" && !values.empty()
-        && std::any_of(values.begin(), values.end(), [](const std::string& v) { return v != "*" && v != "********"; });
+    return key == "passwd" && !values.empty() && std::any_of(values.begin(), values.end(), [](const std::string& v) {
+               return v != "*" && v != "********";
+           });
 }
 
 const std::string& firstPasswordText(const std::vector<std::string>& values)
 {
-    return *std::find_if(values.begin(), values.end(), [](const std::string& v) { return v != "*" && v != "********"; });
+    return *std::find_if(values.begin(), values.end(),
+                         [](const std::string& v) { return v != "*" && v != "********"; });
 }
 
 bool needsRecord(DsclContext& context)
@@ -115,9 +118,10 @@ int dsclDelete(DsclContext& context)
     const std::vector<std::string>& arguments = context.request.arguments;
     if (arguments.empty()) {
         Status status = context.directory.remove(context.path.type, context.path.recordName);
-        return status.ok() ? 0
-                           : dsclFailure(context.err, status,
-                                         status.code() == eDSRecordNotFound ? DsclStatusLine::Delete : DsclStatusLine::None);
+        return status.ok()
+                   ? 0
+                   : dsclFailure(context.err, status,
+                                 status.code() == eDSRecordNotFound ? DsclStatusLine::Delete : DsclStatusLine::None);
     }
     const std::string key = nativeKeyForAttribute(arguments.front());
     const std::vector<std::string> values(arguments.begin() + 1, arguments.end());

@@ -18,7 +18,8 @@ struct JobOptions {
 // Options come first and may be clustered ("-wF"); "--" ends them.
 bool parseJobOptions(const std::vector<std::string>& arguments, bool allowForce, JobOptions& options)
 {
-    std::optional<ParsedOptions> parsed = parseOptions({arguments.begin() + 1, arguments.end()}, allowForce ? "wF" : "w");
+    std::optional<ParsedOptions> parsed =
+        parseOptions({arguments.begin() + 1, arguments.end()}, allowForce ? "wF" : "w");
     if (!parsed)
         return false;
     for (const auto& [letter, value] : parsed->options)
@@ -58,11 +59,12 @@ int runJobCommand(const std::vector<std::string>& arguments, const PlatformPaths
             err << given << ": Operation not permitted\n";
             continue;
         }
-        const LaunchdOutcome outcome = load ? state.load(*file, options.writeOverride, options.force)
-                                            : state.unload(*file, options.writeOverride);
+        const LaunchdOutcome outcome =
+            load ? state.load(*file, options.writeOverride, options.force) : state.unload(*file, options.writeOverride);
         if (outcome == LaunchdOutcome::StateUnreadable) {
             // Name the file that is broken, so the user looks in the right place.
-            err << (state.disabledOverrides() ? kLaunchdLoadedFile : kLaunchdDisabledFile) << ": Invalid property list\n";
+            err << (state.disabledOverrides() ? kLaunchdLoadedFile : kLaunchdDisabledFile)
+                << ": Invalid property list\n";
             continue;
         }
         if (const char* message = messageFor(outcome))
@@ -91,8 +93,8 @@ int runList(const std::vector<std::string>& arguments, const PlatformPaths& path
 
 } // namespace
 
-int runLaunchctl(const std::vector<std::string>& arguments, const PlatformPaths& paths,
-                 std::ostream& out, std::ostream& err)
+int runLaunchctl(const std::vector<std::string>& arguments, const PlatformPaths& paths, std::ostream& out,
+                 std::ostream& err)
 {
     if (arguments.empty()) {
         err << "Usage: launchctl <subcommand> ... | help [subcommand]\n";

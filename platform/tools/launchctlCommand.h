@@ -11,7 +11,7 @@
 namespace veltrona {
 
 // `arguments` excludes the program name.
-int runLaunchctl(const std::vector<std::string>& arguments, const PlatformPaths& paths,
-                 std::ostream& out, std::ostream& err);
+int runLaunchctl(const std::vector<std::string>& arguments, const PlatformPaths& paths, std::ostream& out,
+                 std::ostream& err);
 
 } // namespace veltrona

@@ -2,8 +2,8 @@
 
 #include "platform/emulated/KeychainFile.h"
 #include "platform/emulated/KeychainMessages.h"
-#include "platform/tools/securityItemPrinter.h"
 #include "platform/tools/ToolOptions.h"
+#include "platform/tools/securityItemPrinter.h"
 
 #include <optional>
 
@@ -53,7 +53,8 @@ int usage(std::ostream& err, const char* line)
 
 int addGenericPassword(const std::vector<std::string>& arguments, const PlatformPaths& paths, std::ostream& err)
 {
-    constexpr const char* kUsage = "add-generic-password [-a account] [-s service] [-w password] [-U] [-T appPath] [keychain]";
+    constexpr const char* kUsage =
+        "add-generic-password [-a account] [-s service] [-w password] [-U] [-T appPath] [keychain]";
     std::optional<ParsedOptions> parsed = parseOptions(arguments, "a:s:p:w:T:U");
     if (!parsed || parsed->operands.size() > 1)
         return usage(err, kUsage);
@@ -98,7 +99,8 @@ int addGenericPassword(const std::vector<std::string>& arguments, const Platform
 }
 
 // The first matching item over the keychains in order, with the keychain that holds it.
-OSStatus search(const std::vector<Keychain>& keychains, const Criteria& criteria, Keychain& holder, KeychainItemRecord& found)
+OSStatus search(const std::vector<Keychain>& keychains, const Criteria& criteria, Keychain& holder,
+                KeychainItemRecord& found)
 {
     for (const Keychain& keychain : keychains) {
         if (!keychain.file)
@@ -116,8 +118,8 @@ OSStatus search(const std::vector<Keychain>& keychains, const Criteria& criteria
     return errSecItemNotFound;
 }
 
-int findGenericPassword(const std::vector<std::string>& arguments, const PlatformPaths& paths,
-                        std::ostream& out, std::ostream& err)
+int findGenericPassword(const std::vector<std::string>& arguments, const PlatformPaths& paths, std::ostream& out,
+                        std::ostream& err)
 {
     std::optional<ParsedOptions> parsed = parseOptions(arguments, "a:s:gw");
     if (!parsed)
@@ -137,7 +139,8 @@ int findGenericPassword(const std::vector<std::string>& arguments, const Platfor
     }
     Keychain holder;
     KeychainItemRecord item;
-    if (OSStatus status = search(keychainsFor(paths, parsed->operands), criteria, holder, item); status != errSecSuccess)
+    if (OSStatus status = search(keychainsFor(paths, parsed->operands), criteria, holder, item);
+        status != errSecSuccess)
         return fail(err, "SecKeychainSearchCopyNext", status);
     const std::string password(item.data.begin(), item.data.end());
     if (passwordOnly) {
@@ -150,8 +153,8 @@ int findGenericPassword(const std::vector<std::string>& arguments, const Platfor
     return 0;
 }
 
-int deleteGenericPassword(const std::vector<std::string>& arguments, const PlatformPaths& paths,
-                          std::ostream& out, std::ostream& err)
+int deleteGenericPassword(const std::vector<std::string>& arguments, const PlatformPaths& paths, std::ostream& out,
+                          std::ostream& err)
 {
     std::optional<ParsedOptions> parsed = parseOptions(arguments, "a:s:");
     if (!parsed)
@@ -161,7 +164,8 @@ int deleteGenericPassword(const std::vector<std::string>& arguments, const Platf
         (option == 'a' ? criteria.account : criteria.service) = value;
     Keychain holder;
     KeychainItemRecord item;
-    if (OSStatus status = search(keychainsFor(paths, parsed->operands), criteria, holder, item); status != errSecSuccess)
+    if (OSStatus status = search(keychainsFor(paths, parsed->operands), criteria, holder, item);
+        status != errSecSuccess)
         return fail(err, "SecKeychainSearchCopyNext", status);
     // Another writer may have removed it meanwhile: delete what is there under the lock.
     const OSStatus status = modifyKeychain(*holder.file, paths.root(), [&](KeychainItems& items) {
@@ -184,8 +188,8 @@ int deleteGenericPassword(const std::vector<std::string>& arguments, const Platf
 
 } // namespace
 
-int runSecurity(const std::vector<std::string>& arguments, const PlatformPaths& paths,
-                std::ostream& out, std::ostream& err)
+int runSecurity(const std::vector<std::string>& arguments, const PlatformPaths& paths, std::ostream& out,
+                std::ostream& err)
 {
     if (arguments.empty())
         return usage(err, "security [command] [opt ...]");

@@ -16,7 +16,7 @@ namespace veltrona {
 inline constexpr const char* kSystemKeychain = "/Library/Keychains/System.keychain";
 
 // `arguments` excludes the program name.
-int runSecurity(const std::vector<std::string>& arguments, const PlatformPaths& paths,
-                std::ostream& out, std::ostream& err);
+int runSecurity(const std::vector<std::string>& arguments, const PlatformPaths& paths, std::ostream& out,
+                std::ostream& err);
 
 } // namespace veltrona

@@ -6,8 +6,7 @@
 
 namespace veltrona {
 
-inline constexpr const char* kSudoUsage =
-    "usage: sudo [-EHnS] [-u user] [--] command [arg ...]\n";
+inline constexpr const char* kSudoUsage = "usage: sudo [-EHnS] [-u user] [--] command [arg ...]\n";
 
 struct SudoCommand {
     int commandIndex = -1; // index of the command in the argument list (argv without argv[0])

@@ -22,7 +22,10 @@ protected:
         mac.emplace();
     }
 
-    std::optional<Record> user(const std::string& name) const { return Directory(mac->root()).find(RecordType::Users, name).record; }
+    std::optional<Record> user(const std::string& name) const
+    {
+        return Directory(mac->root()).find(RecordType::Users, name).record;
+    }
     std::optional<EntryProblem> create(const std::string& name, const std::string& password = "pw")
     {
         return createVPNAccount(mac->runner(), name, password);
@@ -91,7 +94,8 @@ TEST_F(AccountActions, ResetSetsExactlyTheTypedPasswordAndRunsNothingElse)
 {
     ASSERT_EQ(create("bob"), std::nullopt);
     const std::filesystem::path trap = mac->root() / "trap";
-    for (const std::string& password : std::vector<std::string>{"it's", "say \"hi\"", "$(touch " + trap.string() + ")", " edge", "in side"}) {
+    for (const std::string& password :
+         std::vector<std::string>{"it's", "say \"hi\"", "$(touch " + trap.string() + ")", " edge", "in side"}) {
         resetVPNAccountPassword(mac->runner(), "bob", password);
         const std::optional<Record> bob = user("bob");
         EXPECT_TRUE(userPasswordMatches(*bob, password)) << password;

@@ -10,8 +10,7 @@
 namespace veltrona::test {
 namespace {
 
-void addUser(const PrivilegedMac& mac, const std::string& name, const std::string& realName, int uid,
-             const char* shell)
+void addUser(const PrivilegedMac& mac, const std::string& name, const std::string& realName, int uid, const char* shell)
 {
     Record record;
     record.setValues("name", {name});

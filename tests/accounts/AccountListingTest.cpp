@@ -52,7 +52,10 @@ std::string listingOf(const std::vector<ListedRecord>& rows)
 
 const Values vpn = std::vector<std::string>{"VPN-User"};
 const Values noShell = std::nullopt;
-Values one(const char* value) { return std::vector<std::string>{value}; }
+Values one(const char* value)
+{
+    return std::vector<std::string>{value};
+}
 
 TEST(AccountListing, MembershipAndHiddenFlagFollowTheFirstValues)
 {
@@ -71,10 +74,12 @@ TEST(AccountListing, MembershipAndHiddenFlagFollowTheFirstValues)
          one("/usr/bin/false"), "1"},
         {"first full name decides (out)", "firstout", std::vector<std::string>{"Other", "VPN-User"}, one("450"),
          one("/usr/bin/false"), std::nullopt},
-        {"first id decides", "firstid", vpn, std::vector<std::string>{"501", "450"}, one("/usr/bin/false"), std::nullopt},
+        {"first id decides", "firstid", vpn, std::vector<std::string>{"501", "450"}, one("/usr/bin/false"),
+         std::nullopt},
         {"login shell", "shown", vpn, one("451"), one("/bin/bash"), "0"},
         {"no shell", "noshell", vpn, one("452"), noShell, "0"},
-        {"first shell decides", "firstshell", vpn, one("453"), std::vector<std::string>{"/bin/zsh", "/usr/bin/false"}, "0"},
+        {"first shell decides", "firstshell", vpn, one("453"), std::vector<std::string>{"/bin/zsh", "/usr/bin/false"},
+         "0"},
         {"shell with a trailing blank", "shellblank", vpn, one("454"), one("/usr/bin/false "), "0"},
     };
 
@@ -116,8 +121,8 @@ TEST(AccountListing, ListingWithoutVpnUsersIsNoFailure)
     EXPECT_TRUE(loadVpnAccounts(runner, log).empty());
     EXPECT_TRUE(log.lines.empty());
     ASSERT_EQ(runner.runs().size(), 1u);
-    EXPECT_EQ(runner.runs()[0], (RecordingRunner::Arguments{"/bin/sh", "-c",
-                                                             "dscl -plist . readall /users RealName UniqueID UserShell"}));
+    EXPECT_EQ(runner.runs()[0], (RecordingRunner::Arguments{
+                                    "/bin/sh", "-c", "dscl -plist . readall /users RealName UniqueID UserShell"}));
 }
 
 TEST(AccountListing, ElementsThatAreNoRecordsAndNamelessRecordsAreSkipped)

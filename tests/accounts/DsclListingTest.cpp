@@ -53,8 +53,14 @@ TEST(DsclListing, QuickListingPrintsWhatTheGeneralRoadPrints)
     const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n";
 
     ASSERT_TRUE(directory.store(RecordType::Users, user({"Bob"}, {{"realname", "VPN-User"}, {"uid", "401"}})).ok());
-    ASSERT_TRUE(directory.store(RecordType::Users, user({"bob2"}, {{"realname", "a & <b> \"c\" 'd'"}, {"uid", "402"}, {"shell", "/usr/bin/false"}})).ok());
-    ASSERT_TRUE(directory.store(RecordType::Users, user({"_amavisd", "amavisd"}, {{"realname", "AMaViS"}, {"uid", "83"}})).ok());
+    ASSERT_TRUE(
+        directory
+            .store(RecordType::Users,
+                   user({"bob2"}, {{"realname", "a & <b> \"c\" 'd'"}, {"uid", "402"}, {"shell", "/usr/bin/false"}}))
+            .ok());
+    ASSERT_TRUE(
+        directory.store(RecordType::Users, user({"_amavisd", "amavisd"}, {{"realname", "AMaViS"}, {"uid", "83"}}))
+            .ok());
     Record withPassword = user({"carol"}, {{"realname", "VPN-User"}, {"uid", "403"}, {"shell", "/usr/bin/false"}});
     withPassword.setData("ShadowHashData", PlistData{1, 2, 3, 250});
     ASSERT_TRUE(directory.store(RecordType::Users, withPassword).ok());
@@ -65,11 +71,19 @@ TEST(DsclListing, QuickListingPrintsWhatTheGeneralRoadPrints)
     noShell.setValues("shell", {});
     ASSERT_TRUE(directory.store(RecordType::Users, noShell).ok());
 
-    raw("frank.plist", head + "<key>name</key><array><string>frank</string></array>\n<key>uid</key><integer>405</integer>\n</dict>\n</plist>\n");
-    raw("gina.plist", head + "<key>name</key><array><string>gina</string></array>\n<key>uid</key><array><string>1</string></array>\n"
-                             "<key>uid</key><array><string>406</string></array>\n</dict>\n</plist>\n");
-    raw("hal.plist", "<?xml version=\"1.0\"?>\r\n<plist version=\"1.0\">\r\n<dict>\r\n<key>name</key><array><string>hal</string></array>\r\n</dict>\r\n</plist>\r\n");
-    raw("ida.plist", head + "<key>name</key><array><string>ida</string></array>\n<key>realname</key><array><string>I&#100;a</string></array>\n</dict>\n</plist>\n");
+    raw("frank.plist", head
+                           + "<key>name</key><array><string>frank</string></array>\n<key>uid</key><integer>405</"
+                             "integer>\n</dict>\n</plist>\n");
+    raw("gina.plist",
+        head
+            + "<key>name</key><array><string>gina</string></array>\n<key>uid</key><array><string>1</string></array>\n"
+              "<key>uid</key><array><string>406</string></array>\n</dict>\n</plist>\n");
+    raw("hal.plist",
+        "<?xml version=\"1.0\"?>\r\n<plist "
+        "version=\"1.0\">\r\n<dict>\r\n<key>name</key><array><string>hal</string></array>\r\n</dict>\r\n</plist>\r\n");
+    raw("ida.plist", head
+                         + "<key>name</key><array><string>ida</string></array>\n<key>realname</"
+                           "key><array><string>I&#100;a</string></array>\n</dict>\n</plist>\n");
     raw("corrupt.plist", "<plist><dict><key>name</key>");
     raw("nameless.plist", head + "<key>name</key><array/>\n</dict>\n</plist>\n");
     raw("badname.plist", head + "<key>name</key><array><string>a/b</string></array>\n</dict>\n</plist>\n");
@@ -92,9 +106,11 @@ TEST(DsclListing, QuickListingPrintsWhatTheGeneralRoadPrints)
         plist_free(node);
     }
 
-    const std::vector<std::vector<std::string>> requests = {
-        kAttributes, {"UserShell", "dsAttrTypeStandard:RealName", "RealName"}, {"ShadowHashData"}, {"RecordName"},
-        {"dsAttrTypeNative:uid", "NoSuchAttribute"}};
+    const std::vector<std::vector<std::string>> requests = {kAttributes,
+                                                            {"UserShell", "dsAttrTypeStandard:RealName", "RealName"},
+                                                            {"ShadowHashData"},
+                                                            {"RecordName"},
+                                                            {"dsAttrTypeNative:uid", "NoSuchAttribute"}};
     for (const std::vector<std::string>& attributes : requests) {
         SCOPED_TRACE(attributes.front());
         std::vector<std::string> arguments = {"-plist", ".", "readall", "/Users"};

@@ -17,8 +17,8 @@ QStringList line(std::initializer_list<const char*> words)
 
 TEST(AppOptions, UnderstoodOptions)
 {
-    const AppOptions all = parseAppOptions(
-        line({"--platform-root", "/tmp/my mac", "--login-password-stdin", "--screenshot", "w.png", "--quit-when-ready"}));
+    const AppOptions all = parseAppOptions(line(
+        {"--platform-root", "/tmp/my mac", "--login-password-stdin", "--screenshot", "w.png", "--quit-when-ready"}));
     EXPECT_TRUE(all.error.isEmpty());
     EXPECT_EQ(all.platformRoot, QStringLiteral("/tmp/my mac"));
     EXPECT_TRUE(all.loginPasswordFromStdin);
@@ -37,9 +37,9 @@ TEST(AppOptions, MistakesAreNamed)
         std::initializer_list<const char*> words;
         const char* error;
     };
-    for (const Case& c : {Case{{"--platform-root"}, "--platform-root needs a value."},
-                          Case{{"--bogus"}, "Unknown option --bogus."}, Case{{"stray"}, "Unexpected argument stray."},
-                          Case{{"--help"}, "help"}}) {
+    for (const Case& c :
+         {Case{{"--platform-root"}, "--platform-root needs a value."}, Case{{"--bogus"}, "Unknown option --bogus."},
+          Case{{"stray"}, "Unexpected argument stray."}, Case{{"--help"}, "help"}}) {
         EXPECT_EQ(parseAppOptions(line(c.words)).error, QString::fromLatin1(c.error));
     }
 }

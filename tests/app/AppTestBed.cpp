@@ -17,12 +17,9 @@ std::filesystem::path builtResourceDirectory()
 }
 
 AppTestBed::AppTestBed(Commands commands, Interaction::Mode mode)
-    : paths(platform.root()),
-      processInfo(paths, "Veltrona"),
-      authorization(paths),
+    : paths(platform.root()), processInfo(paths, "Veltrona"), authorization(paths),
       keychain(paths, processInfo.userName()),
-      defaults(paths.map("/Users/admin/Library/Preferences/com.brantholm.Veltrona.plist")),
-      interaction(mode),
+      defaults(paths.map("/Users/admin/Library/Preferences/com.brantholm.Veltrona.plist")), interaction(mode),
       commands(commands)
 {
     namespace fs = std::filesystem;
@@ -53,8 +50,17 @@ void AppTestBed::destroyController()
 
 AppServices AppTestBed::services()
 {
-    return AppServices{paths, processInfo, authorization, keychain, dynamicStore, notifications, log, defaults, interaction,
-                       resourceFolder.path().string(), commands == Commands::Recorded ? &recorder : nullptr};
+    return AppServices{paths,
+                       processInfo,
+                       authorization,
+                       keychain,
+                       dynamicStore,
+                       notifications,
+                       log,
+                       defaults,
+                       interaction,
+                       resourceFolder.path().string(),
+                       commands == Commands::Recorded ? &recorder : nullptr};
 }
 
 WindowController& AppTestBed::makeController()

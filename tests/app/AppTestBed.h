@@ -4,7 +4,6 @@
 // directory of its own holding shellTool and VPNStuff copied from the build.
 
 #include "app/AppServices.h"
-#include "tests/app/QtPrinting.h"
 #include "app/Interaction.h"
 #include "app/UserDefaults.h"
 #include "platform/emulated/AuthorizationServicesEmulated.h"
@@ -13,6 +12,7 @@
 #include "platform/emulated/NotificationCenterEmulated.h"
 #include "platform/emulated/ProcessInfoEmulated.h"
 #include "services/Keychain.h"
+#include "tests/app/QtPrinting.h"
 #include "tests/support/RecordingLog.h"
 #include "tests/support/RecordingRunner.h"
 #include "tests/support/TempDir.h"
@@ -36,8 +36,7 @@ class AppTestBed {
 public:
     enum class Commands { Recorded, RunAsRoot };
     // Interactive shows real alert dialogs, for tests that answer them with the keyboard.
-    explicit AppTestBed(Commands commands = Commands::Recorded,
-                        Interaction::Mode mode = Interaction::Mode::Scripted);
+    explicit AppTestBed(Commands commands = Commands::Recorded, Interaction::Mode mode = Interaction::Mode::Scripted);
     ~AppTestBed();
 
     AppServices services();

@@ -1,12 +1,12 @@
 // The first-run installation from the window: what it does on an emulated Mac through the real
 // runner and shellTool, and when it must not run. The script's text: tests/vpnserver.
-#include "vpnserver/InstallationScript.h"
 #include "app/Interaction.h"
 #include "app/WindowController.h"
 #include "platform/PlatformPaths.h"
 #include "services/TaskWrapper.h"
 #include "tests/app/AppTestBed.h"
 #include "tests/support/FileText.h"
+#include "vpnserver/InstallationScript.h"
 
 #include <QLineEdit>
 
@@ -72,7 +72,8 @@ TEST(Installation, DoesNotRunWhenThePathExistsInAnyForm)
     const Case cases[] = {
         {"folder", [](const fs::path& path) { fs::create_directories(path); }},
         {"plain file", [](const fs::path& path) { std::ofstream(path) << "x"; }},
-        {"link to a folder", [](const fs::path& path) {
+        {"link to a folder",
+         [](const fs::path& path) {
              fs::create_directories(path.parent_path() / "elsewhere");
              fs::create_directory_symlink(path.parent_path() / "elsewhere", path);
          }},

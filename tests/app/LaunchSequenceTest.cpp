@@ -1,6 +1,5 @@
 // The launch sequence and the login sheet, driven as a user would, against an emulated Mac with
 // the real runner's authentication and the emulated login keychain.
-#include "vpnserver/InstallationScript.h"
 #include "app/Sheet.h"
 #include "app/UserDefaults.h"
 #include "app/WindowController.h"
@@ -9,6 +8,7 @@
 #include "services/TaskWrapper.h"
 #include "tests/app/AppTestBed.h"
 #include "tests/support/FileText.h"
+#include "vpnserver/InstallationScript.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -30,10 +30,7 @@ class LaunchSequence : public ::testing::Test {
 protected:
     // Checking an administrator defines the program's right; an untouched database means no attempt.
     bool authenticationWasAttempted() { return bed.authorization.rightGet(kAdminRightName, nullptr) == 0; }
-    std::string storedPassword(const std::string& name)
-    {
-        return bed.passwordStore().getPasswordForUser(name);
-    }
+    std::string storedPassword(const std::string& name) { return bed.passwordStore().getPasswordForUser(name); }
     std::filesystem::path loginKeychain() { return bed.paths.map("/Users/admin/Library/Keychains/login.keychain"); }
 
     // The check box as a previous launch left it.

@@ -1,12 +1,12 @@
 // The version gate, alone and as the start of the program: only 10.11 passes, and a failure
 // shows its alert, quits, and lets nothing else run.
+#include "app/VersionGate.h"
 #include "app/Application.h"
 #include "app/Interaction.h"
 #include "app/UserDefaults.h"
-#include "app/VersionGate.h"
 #include "app/WindowController.h"
-#include "tests/app/AppTestBed.h"
 #include "platform/emulated/SystemVersion.h"
+#include "tests/app/AppTestBed.h"
 #include "tests/support/FixedProcessInfo.h"
 #include "tests/support/ProcessRun.h"
 #include "tests/support/TempPlatformRoot.h"
@@ -26,25 +26,21 @@ void PrintTo(const GateCase& c, std::ostream* out)
     *out << '"' << c.versionString << '"';
 }
 
-class VersionGate : public ::testing::TestWithParam<GateCase> {};
+class VersionGate : public ::testing::TestWithParam<GateCase> { };
 
 TEST_P(VersionGate, PassesOnlyElCapitan)
 {
     EXPECT_EQ(versionGatePasses(GetParam().versionString), GetParam().passes) << GetParam().versionString;
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, VersionGate,
-                         ::testing::Values(GateCase{"Version 10.11.6 (Build 15G31)", true},
-                                           GateCase{"Version 10.11 (Build 15A284)", true},
-                                           GateCase{"Version 10.11.0 (Build 15A284)", true},
-                                           GateCase{"Version 10.11.12 (Build 15Z99)", true},
-                                           GateCase{"Version 10.10.5 (Build 14F27)", false},
-                                           GateCase{"Version 10.12 (Build 16A323)", false},
-                                           GateCase{"Version 10.1.1 (Build 5Q45)", false},
-                                           GateCase{"Version 10 (Build 1A1)", false},
-                                           GateCase{"Version (Build 15G31)", false},
-                                           GateCase{"10.11.6", false},
-                                           GateCase{"", false}));
+INSTANTIATE_TEST_SUITE_P(
+    Versions, VersionGate,
+    ::testing::Values(GateCase{"Version 10.11.6 (Build 15G31)", true}, GateCase{"Version 10.11 (Build 15A284)", true},
+                      GateCase{"Version 10.11.0 (Build 15A284)", true},
+                      GateCase{"Version 10.11.12 (Build 15Z99)", true},
+                      GateCase{"Version 10.10.5 (Build 14F27)", false}, GateCase{"Version 10.12 (Build 16A323)", false},
+                      GateCase{"Version 10.1.1 (Build 5Q45)", false}, GateCase{"Version 10 (Build 1A1)", false},
+                      GateCase{"Version (Build 15G31)", false}, GateCase{"10.11.6", false}, GateCase{"", false}));
 
 TEST(ClassInitialisation, FailedGateBeepsShowsTheAlertQuitsAndRegistersNothing)
 {
@@ -87,9 +83,10 @@ TEST(ClassInitialisation, NothingElseRunsAfterAFailedGate)
     AppTestBed bed;
     FixedProcessInfo tooNew("Version 10.12.1 (Build 16B2555)");
     AppServices services = bed.services();
-    AppServices failing{services.paths, tooNew, services.authorization, services.keychain, services.dynamicStore,
-                        services.notifications, services.log,
-                        services.defaults, services.interaction, services.resourceDirectory, services.commandRunner};
+    AppServices failing{
+        services.paths,         tooNew,       services.authorization, services.keychain,    services.dynamicStore,
+        services.notifications, services.log, services.defaults,      services.interaction, services.resourceDirectory,
+        services.commandRunner};
 
     EXPECT_EQ(startApplication(failing), nullptr);
 

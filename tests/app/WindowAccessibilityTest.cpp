@@ -2,8 +2,8 @@
 // its title, message labels that say their message, and read-only fields that take no text.
 #include "app/ButtonTitle.h"
 #include "app/GuardedLineEdit.h"
-#include "app/Sheet.h"
 #include "app/MainWindow.h"
+#include "app/Sheet.h"
 #include "app/WindowController.h"
 #include "foundation/KeyPath.h"
 #include "foundation/PlistIO.h"
@@ -61,8 +61,9 @@ TEST(WindowAccessibility, SheetButtonsAndCheckBoxesAreNamedByTheirTitles)
     AppTestBed bed;
     WindowController& window = bed.makeController();
     int buttons = 0;
-    for (QDialog* sheet : {static_cast<QDialog*>(window.sharedSecretPanel), static_cast<QDialog*>(window.userAccountsPanel),
-                           static_cast<QDialog*>(window.userResetPasswordPanel)}) {
+    for (QDialog* sheet :
+         {static_cast<QDialog*>(window.sharedSecretPanel), static_cast<QDialog*>(window.userAccountsPanel),
+          static_cast<QDialog*>(window.userResetPasswordPanel)}) {
         for (QAbstractButton* button : sheet->findChildren<QAbstractButton*>()) {
             SCOPED_TRACE(button->objectName().toStdString());
             EXPECT_EQ(accessibleText(button, QAccessible::Name), titleWithoutAccelerators(button->text()));

@@ -6,15 +6,15 @@
 #include "app/Sheet.h"
 #include "app/WindowController.h"
 #include "app/WindowSnapshot.h"
+#include "services/WebSite.h"
 #include "tests/app/AppTestBed.h"
 #include "tests/app/ScopedEnvironment.h"
-#include "services/WebSite.h"
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
@@ -33,8 +33,7 @@ TEST(WindowPictures, WindowAloneAndWithEachSheet)
     AppTestBed bed;
     WindowController& window = bed.makeController();
     window.window()->resize(window.window()->minimumSize());
-    window.userAccountsController->addObjects(
-        {{"alice", "1"}, {"bob", "1"}});
+    window.userAccountsController->addObjects({{"alice", "1"}, {"bob", "1"}});
     const QImage alone = snapshotOfWindow(window);
     ASSERT_FALSE(alone.isNull());
     keep(alone, "main-window.png");
@@ -68,9 +67,9 @@ TEST(WindowPictures, AlertsOfClosingUpdatesAndDeInstallation)
 {
     struct Shot {
         const char* file;
-        const char* site;     // VELTRONA_WEB_SITE
-        const char* item;     // the menu item that shows the alert
-        const char* fetched;  // what the update check's fetch answers
+        const char* site;    // VELTRONA_WEB_SITE
+        const char* item;    // the menu item that shows the alert
+        const char* fetched; // what the update check's fetch answers
     };
     const Shot shots[] = {
         {"alert-close.png", "http://127.0.0.1:8080", "closeWindowAction", ""},

@@ -131,9 +131,11 @@ TEST_F(WindowResource, EveryControlHasAnAccessibleNameAndEveryFieldALabel)
         const auto controls = top->findChildren<QWidget*>();
         for (QWidget* control : controls) {
             const bool input = qobject_cast<QLineEdit*>(control) || qobject_cast<QComboBox*>(control);
-            const bool focusable = input || qobject_cast<QAbstractButton*>(control) || qobject_cast<QTableView*>(control);
+            const bool focusable =
+                input || qobject_cast<QAbstractButton*>(control) || qobject_cast<QTableView*>(control);
             // Only the form's own controls, not the parts Qt builds inside a table or a menu button.
-            if (!focusable || control->objectName().isEmpty() || control->objectName().startsWith(QStringLiteral("qt_")))
+            if (!focusable || control->objectName().isEmpty()
+                || control->objectName().startsWith(QStringLiteral("qt_")))
                 continue;
             EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
             if (!input)
@@ -179,8 +181,8 @@ TEST_F(WindowResource, MnemonicsDoNotCollide)
 
 TEST_F(WindowResource, EverySheetHasADefaultAndACancelButtonAndIsLeftOnlyThroughThem)
 {
-    for (Sheet* sheet : {window->loginPanel, window->sharedSecretPanel, window->userAccountsPanel,
-                         window->userResetPasswordPanel}) {
+    for (Sheet* sheet :
+         {window->loginPanel, window->sharedSecretPanel, window->userAccountsPanel, window->userResetPasswordPanel}) {
         const auto buttons = sheet->findChildren<QPushButton*>();
         EXPECT_EQ(std::count_if(buttons.begin(), buttons.end(), [](QPushButton* b) { return b->isDefault(); }), 1)
             << sheet->objectName().toStdString();
@@ -198,7 +200,9 @@ TEST_F(WindowResource, EverySheetHasADefaultAndACancelButtonAndIsLeftOnlyThrough
 
 TEST_F(WindowResource, ProfileCheckBoxesShowAndStoreTheUserDefaults)
 {
-    auto box = [this](Sheet* sheet, const char* name) { return sheet->findChild<QCheckBox*>(QString::fromLatin1(name)); };
+    auto box = [this](Sheet* sheet, const char* name) {
+        return sheet->findChild<QCheckBox*>(QString::fromLatin1(name));
+    };
     QCheckBox* save = box(window->userAccountsPanel, "userAccountsSaveProfileCheckBox");
     QCheckBox* saveOnReset = box(window->userResetPasswordPanel, "userResetPasswordSaveProfileCheckBox");
     QCheckBox* sign = box(window->userAccountsPanel, "userAccountsSignProfileCheckBox");

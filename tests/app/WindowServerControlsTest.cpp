@@ -76,9 +76,9 @@ TEST(WindowServerLoad, FieldsAndMenuFollowTheInstalledFiles)
         fs::remove_all(folder);
         fs::create_directories(folder);
         if (c.jobArgument) {
-            const std::string arguments = *c.jobArgument ? "<string>/usr/sbin/vpnd</string><string>" +
-                                                               std::string(c.jobArgument) + "</string>"
-                                                         : "";
+            const std::string arguments =
+                *c.jobArgument ? "<string>/usr/sbin/vpnd</string><string>" + std::string(c.jobArgument) + "</string>"
+                               : "";
             std::ofstream(folder / "com.brantholm.vpn.plist")
                 << "<plist version=\"1.0\"><dict><key>ProgramArguments</key><array>" << arguments
                 << "</array></dict></plist>";

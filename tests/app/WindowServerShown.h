@@ -41,7 +41,8 @@ inline void PrintTo(const Shown& shown, std::ostream* out)
 }
 
 inline const Shown kStopped{QStringLiteral("Start VPN"), QString(), QStringLiteral("red")};
-inline const Shown kRunning{QStringLiteral("Restart VPN"), QStringLiteral("Option-click to Stop VPN"), QStringLiteral("green")};
+inline const Shown kRunning{QStringLiteral("Restart VPN"), QStringLiteral("Option-click to Stop VPN"),
+                            QStringLiteral("green")};
 inline const Shown kRunningWithOption{QStringLiteral("Stop VPN"), kRunning.toolTip, kRunning.light};
 
 inline QString lightOf(const QLabel* light)

@@ -71,8 +71,9 @@ protected:
     bool jobLoaded() const
     {
         const auto jobs = LaunchdState(bed.paths).loadedJobs();
-        return jobs && std::any_of(jobs->begin(), jobs->end(),
-                                   [](const LaunchdJob& job) { return job.label == "com.brantholm.vpn"; });
+        return jobs && std::any_of(jobs->begin(), jobs->end(), [](const LaunchdJob& job) {
+                   return job.label == "com.brantholm.vpn";
+               });
     }
 
     std::optional<PlistValue> installed(const char* name) const
@@ -139,12 +140,12 @@ TEST_F(WindowServer, TypedSettingsAreInstalledAndReadBack)
         const QString& advice;
     };
     const Case cases[] = {
-        {u"L2TP"_s, u"vpn.example.org"_s, u"s3cret"_s, u"10.0.0.1, 10.0.0.2"_s, u"lan"_s, u"10.0.0.100"_s, u"10.0.0.150"_s,
-         u"10.0.0.1, 10.0.0.2"_s, u"lan"_s, kL2TPAdvice},
-        {u"PPTP"_s, u"b\u00fcro.example"_s, u"p\u00e4ss \u2713"_s, u""_s, u"a,,b,"_s, u"10.1.0.10"_s, u"10.1.0.20"_s, u""_s, u"a, , b, "_s,
-         kPPTPAdvice},
-        {u"L2TP"_s, u"203.0.113.9"_s, u""_s, u"8.8.8.8"_s, u"x.example, y.example"_s, u""_s, u""_s, u"8.8.8.8"_s, u"x.example, y.example"_s,
-         kL2TPAdvice},
+        {u"L2TP"_s, u"vpn.example.org"_s, u"s3cret"_s, u"10.0.0.1, 10.0.0.2"_s, u"lan"_s, u"10.0.0.100"_s,
+         u"10.0.0.150"_s, u"10.0.0.1, 10.0.0.2"_s, u"lan"_s, kL2TPAdvice},
+        {u"PPTP"_s, u"b\u00fcro.example"_s, u"p\u00e4ss \u2713"_s, u""_s, u"a,,b,"_s, u"10.1.0.10"_s, u"10.1.0.20"_s,
+         u""_s, u"a, , b, "_s, kPPTPAdvice},
+        {u"L2TP"_s, u"203.0.113.9"_s, u""_s, u"8.8.8.8"_s, u"x.example, y.example"_s, u""_s, u""_s, u"8.8.8.8"_s,
+         u"x.example, y.example"_s, kL2TPAdvice},
     };
     const std::optional<PlistValue> serverTemplate =
         readPlistFile(bed.resourceFolder / "VPNStuff" / "com.apple.RemoteAccessServers.plist");
@@ -153,10 +154,11 @@ TEST_F(WindowServer, TypedSettingsAreInstalledAndReadBack)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type.toStdString() + " " + c.host.toStdString());
         window->vpnTypeMenu->setCurrentIndex(window->vpnTypeMenu->findText(c.type));
-        const std::pair<QLineEdit*, QString> typed[] = {
-            {window->vpnHostField, c.host},         {window->dnsServerAddressesField, c.dns},
-            {window->searchDomainsField, c.domains}, {window->startIPAddressField, c.first},
-            {window->endIPAddressField, c.last}};
+        const std::pair<QLineEdit*, QString> typed[] = {{window->vpnHostField, c.host},
+                                                        {window->dnsServerAddressesField, c.dns},
+                                                        {window->searchDomainsField, c.domains},
+                                                        {window->startIPAddressField, c.first},
+                                                        {window->endIPAddressField, c.last}};
         for (const auto& [field, text] : typed) {
             field->clear();
             typeInto(field, text);

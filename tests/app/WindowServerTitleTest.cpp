@@ -25,9 +25,14 @@ namespace fs = std::filesystem;
 TEST(ButtonTitle, AcceleratorMarksAreTakenOut)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"Start VPN", "Start VPN"}, {"&Start VPN", "Start VPN"}, {"Re&start VPN", "Restart VPN"},
-        {"Stop VPN&", "Stop VPN"},  {"A && B", "A & B"},         {"&&&x", "&x"},
-        {"", ""},                   {"&", ""},
+        {"Start VPN", "Start VPN"},
+        {"&Start VPN", "Start VPN"},
+        {"Re&start VPN", "Restart VPN"},
+        {"Stop VPN&", "Stop VPN"},
+        {"A && B", "A & B"},
+        {"&&&x", "&x"},
+        {"", ""},
+        {"&", ""},
     };
     for (const auto& [text, title] : cases)
         EXPECT_EQ(titleWithoutAccelerators(QString::fromLatin1(text)), QString::fromLatin1(title)) << text;
@@ -107,7 +112,8 @@ TEST(WindowServerTitle, AltLetGoOutsideTheWindowEndsStopButNeverBeginsIt)
          "Restart VPN"},
         {"Alt pressed in a menu", send(menu, QEvent::KeyPress, Qt::Key_Alt, Qt::NoModifier), "Restart VPN",
          "Restart VPN"},
-        {"the menu closes", [menu] {
+        {"the menu closes",
+         [menu] {
              menu->popup(QPoint(0, 0));
              menu->hide();
          },

@@ -109,9 +109,9 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
             }
         }
     }
-    for (QWidget* top : {main, static_cast<QWidget*>(window->loginPanel), static_cast<QWidget*>(window->sharedSecretPanel),
-                         static_cast<QWidget*>(window->userAccountsPanel),
-                         static_cast<QWidget*>(window->userResetPasswordPanel)}) {
+    for (QWidget* top :
+         {main, static_cast<QWidget*>(window->loginPanel), static_cast<QWidget*>(window->sharedSecretPanel),
+          static_cast<QWidget*>(window->userAccountsPanel), static_cast<QWidget*>(window->userResetPasswordPanel)}) {
         for (QPushButton* b : top->findChildren<QPushButton*>()) {
             if (b->window() == top) {
                 EXPECT_TRUE(covered.count(b)) << b->objectName().toStdString();
@@ -147,8 +147,8 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
     // What the actions that already work did. With nothing typed and no account listed, each
     // account action and the profile export beep once per control that sent it.
     const std::pair<Action, int> expectedBeeps[] = {
-        {&WindowController::doLogin, 1},         {&WindowController::saveUser, 1},
-        {&WindowController::saveNewPassword, 1}, {&WindowController::deleteUser, 2},
+        {&WindowController::doLogin, 1},           {&WindowController::saveUser, 1},
+        {&WindowController::saveNewPassword, 1},   {&WindowController::deleteUser, 2},
         {&WindowController::handleDoubleClick, 2}, {&WindowController::saveMobileConfigProfile, 2},
     };
     for (const Case& c : cases) {

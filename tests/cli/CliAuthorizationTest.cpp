@@ -25,16 +25,30 @@ TEST(CliAuthorization, NothingRunsWithoutAnAdministrator)
         const char* message;
     };
     const Case cases[] = {
-        {"WrongPassword", {"start"}, {{"VELTRONA_ADMIN_PASSWORD", "wrong"}}, "", "Cannot authenticate the Administrator"},
+        {"WrongPassword",
+         {"start"},
+         {{"VELTRONA_ADMIN_PASSWORD", "wrong"}},
+         "",
+         "Cannot authenticate the Administrator"},
         // With the variable set, a right password on standard input is not tried.
-        {"WrongVariableRightInput", {"start"}, {{"VELTRONA_ADMIN_PASSWORD", "wrong"}}, "secret\n", "Cannot authenticate"},
+        {"WrongVariableRightInput",
+         {"start"},
+         {{"VELTRONA_ADMIN_PASSWORD", "wrong"}},
+         "secret\n",
+         "Cannot authenticate"},
         {"NoPassword", {"start"}, {{"VELTRONA_ADMIN_PASSWORD", ""}}, "", "No administrator password"},
         {"WrongPasswordOnInput", {"start"}, {{"VELTRONA_ADMIN_PASSWORD", ""}}, "nope\n", "Cannot authenticate"},
-        {"NotAnAdministrator", {"--admin", "bob", "start"}, {{"VELTRONA_ADMIN_PASSWORD", "bobpw"}}, "",
+        {"NotAnAdministrator",
+         {"--admin", "bob", "start"},
+         {{"VELTRONA_ADMIN_PASSWORD", "bobpw"}},
+         "",
          "Cannot authenticate"},
         {"UnknownAdministrator", {"--admin", "nobody", "uninstall", "--yes"}, {}, "", "Cannot authenticate"},
-        {"NotAnAdministratorDeleting", {"--admin", "bob", "users", "delete", "bob", "--yes"},
-         {{"VELTRONA_ADMIN_PASSWORD", "bobpw"}}, "", "Cannot authenticate"},
+        {"NotAnAdministratorDeleting",
+         {"--admin", "bob", "users", "delete", "bob", "--yes"},
+         {{"VELTRONA_ADMIN_PASSWORD", "bobpw"}},
+         "",
+         "Cannot authenticate"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -49,7 +63,8 @@ TEST(CliAuthorization, NothingRunsWithoutAnAdministrator)
     }
 
     // The administrator's password on the first line, the command's input after it.
-    const ProcessRun fromInput = mac.run({"users", "add", "carol"}, "secret\ncarolpw\n", {{"VELTRONA_ADMIN_PASSWORD", ""}});
+    const ProcessRun fromInput =
+        mac.run({"users", "add", "carol"}, "secret\ncarolpw\n", {{"VELTRONA_ADMIN_PASSWORD", ""}});
     EXPECT_EQ(fromInput.exitStatus, 0) << fromInput.err;
     EXPECT_TRUE(mac.hasUser("carol"));
     // Full name or record name, as the window's login takes either.

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 unsigned permissionBits(const fs::path& path)
 {
-    struct stat info {};
+    struct stat info { };
     ::stat(path.c_str(), &info);
     return info.st_mode & 07777;
 }
@@ -88,10 +88,19 @@ TEST_F(AtomicFile, failuresKeepTheOldFileAndLeaveNoSideFile)
         std::function<fs::path(const fs::path&)> prepare; // gives the path to write
     };
     const std::vector<Case> cases = {
-        {"folder is a file", [](const fs::path& root) { writeText(root / "plain", "x"); return root / "plain" / "a.plist"; }},
+        {"folder is a file",
+         [](const fs::path& root) {
+             writeText(root / "plain", "x");
+             return root / "plain" / "a.plist";
+         }},
         {"folder is missing", [](const fs::path& root) { return root / "no-such-folder" / "a.plist"; }},
-        {"target is a folder", [](const fs::path& root) { fs::create_directory(root / "a.plist"); return root / "a.plist"; }},
-        {"links go round in a circle", [](const fs::path& root) {
+        {"target is a folder",
+         [](const fs::path& root) {
+             fs::create_directory(root / "a.plist");
+             return root / "a.plist";
+         }},
+        {"links go round in a circle",
+         [](const fs::path& root) {
              fs::create_symlink("two", root / "one");
              fs::create_symlink("one", root / "two");
              return root / "one";
@@ -119,7 +128,7 @@ TEST_F(AtomicFile, writeThatRunsOutOfSpaceKeepsTheOldFile)
     // A file-size limit makes the write itself fail, also for root.
     const fs::path target = dir / "settings.plist";
     writeText(target, "old");
-    struct rlimit previous {};
+    struct rlimit previous { };
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
     struct rlimit small = previous;
     small.rlim_cur = 1024;

@@ -41,10 +41,10 @@ TEST(KeyPath, resolvesOneComponentAtATime)
     const std::vector<Case> cases = {
         {"VPNHost", PlistValue("vpn.example.com")},
         {"Servers.com.apple.ppp.L2TP.DNS.OfferedServerAddresses", PlistValue(PlistArray{"10.0.0.1"})},
-        {"Servers.com.apple.ppp.PPTP", std::nullopt},            // missing entry
-        {"Servers.com.apple.ppp.PPTP.DNS", std::nullopt},        // through a missing entry
-        {"VPNHost.length", std::nullopt},                        // through a string
-        {"Servers.com.apple.ppp.L2TP.Name.x", std::nullopt},     // through a string deeper down
+        {"Servers.com.apple.ppp.PPTP", std::nullopt},                              // missing entry
+        {"Servers.com.apple.ppp.PPTP.DNS", std::nullopt},                          // through a missing entry
+        {"VPNHost.length", std::nullopt},                                          // through a string
+        {"Servers.com.apple.ppp.L2TP.Name.x", std::nullopt},                       // through a string deeper down
         {"Servers.com.apple.ppp.L2TP.DNS.OfferedServerAddresses.0", std::nullopt}, // through an array
         {"", std::nullopt},
         {"Servers.", std::nullopt},
@@ -81,20 +81,22 @@ TEST(KeyPath, storingFollowsFoundationsRules)
         std::function<bool(const PlistValue&)> holds;
     };
     const std::vector<Case> cases = {
-        {"store adds a key",
-         [](PlistValue& root) { setValueForKey(&root, "SharedSecret", PlistValue(PlistData{})); },
+        {"store adds a key", [](PlistValue& root) { setValueForKey(&root, "SharedSecret", PlistValue(PlistData{})); },
          [](const PlistValue& root) { return valueForKey(root, "SharedSecret")->data()->empty(); }},
         {"store replaces a value of another kind",
          [](PlistValue& root) { setValueForKey(&root, "VPNHost", PlistValue(7)); },
          [](const PlistValue& root) { return *valueForKey(root, "VPNHost") == PlistValue(7); }},
-        {"storing nothing removes the key",
-         [](PlistValue& root) { setValueForKey(&root, "VPNHost", std::nullopt); },
-         [](const PlistValue& root) { return valueForKey(root, "VPNHost") == nullptr && root.dictionary()->size() == 2; }},
+        {"storing nothing removes the key", [](PlistValue& root) { setValueForKey(&root, "VPNHost", std::nullopt); },
+         [](const PlistValue& root) {
+             return valueForKey(root, "VPNHost") == nullptr && root.dictionary()->size() == 2;
+         }},
         {"removing a missing key changes nothing",
          [](PlistValue& root) { setValueForKey(&root, "Absent", std::nullopt); },
          [](const PlistValue& root) { return root == serverSettings(); }},
         {"storing into a missing dictionary does nothing",
-         [](PlistValue& root) { setValueForKey(valueForKeyPath(root, "Servers.com.apple.ppp.PPTP.IPv4"), "X", PlistValue(1)); },
+         [](PlistValue& root) {
+             setValueForKey(valueForKeyPath(root, "Servers.com.apple.ppp.PPTP.IPv4"), "X", PlistValue(1));
+         },
          [](const PlistValue& root) { return root == serverSettings(); }},
         {"storing into a string does nothing",
          [](PlistValue& root) { setValueForKey(valueForKey(root, "VPNHost"), "X", PlistValue(1)); },

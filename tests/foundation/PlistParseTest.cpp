@@ -1,9 +1,9 @@
 // Reading property lists: tool output, malformed and hostile input, and files that are not there.
 #include "foundation/PlistIO.h"
 #include "foundation/PlistNode.h"
+#include "tests/foundation/PlistSamples.h"
 #include "tests/support/FileText.h"
 #include "tests/support/ProcessRun.h"
-#include "tests/foundation/PlistSamples.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -49,7 +49,8 @@ std::string nestedArraysXml(int depth)
 TEST(PlistParse, readsAccountListingAsTheRunnerReturnsIt)
 {
     // The runner drops the output's last character, the final line feed.
-    const std::string listing = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    const std::string listing =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
         "<plist version=\"1.0\">\n<array>\n\t<dict>\n"
         "\t\t<key>dsAttrTypeStandard:RecordName</key>\n\t\t<array>\n\t\t\t<string>vpnuser</string>\n\t\t</array>\n"
@@ -124,7 +125,8 @@ TEST(PlistParse, nestingBeyondTheLimitIsRefusedInBothFormats)
     const std::vector<Case> cases = {
         {"XML 100 deep", nestedArraysXml(100), true},
         {"XML 100000 deep", nestedArraysXml(100000), false},
-        {"XML deep inside a comment", "<plist version=\"1.0\"><!-- " + nestedArraysXml(2000) + " --><string>x</string></plist>", true},
+        {"XML deep inside a comment",
+         "<plist version=\"1.0\"><!-- " + nestedArraysXml(2000) + " --><string>x</string></plist>", true},
         {"binary 100 deep", binaryOf(nestedArrays(100)), true},
         {"binary 2000 deep", binaryOf(nestedArrays(2000)), false},
     };
@@ -192,7 +194,9 @@ TEST(PlistParse, wellFormedIntegersAndAByteOrderMarkAreRead)
 // Control characters typed into a field must not make the file unreadable for other XML readers.
 TEST(PlistParse, controlCharactersAreWrittenAsReferencesAndReadBack)
 {
-    const std::string awkward = "a\x01" "b\x1F" "\tc\r\nd\x7F";
+    const std::string awkward = "a\x01"
+                                "b\x1F"
+                                "\tc\r\nd\x7F";
     PlistDictionary dictionary;
     dictionary.set("k\x02", awkward);
     const std::string xml = plistToXml(PlistValue(dictionary));
@@ -218,7 +222,8 @@ TEST(PlistFile, unreadablePlacesGiveNothing)
     std::filesystem::resize_file(dir / "huge.plist", 65 * 1024 * 1024);
     // A FIFO would block a reader forever; it is refused at once.
     ASSERT_EQ(::mkfifo((dir / "fifo.plist").c_str(), 0600), 0);
-    for (const char* name : {"missing.plist", "broken.plist", "folder.plist", "dangling.plist", "huge.plist", "fifo.plist"})
+    for (const char* name :
+         {"missing.plist", "broken.plist", "folder.plist", "dangling.plist", "huge.plist", "fifo.plist"})
         EXPECT_FALSE(readPlistFile(dir / name).has_value()) << name;
     EXPECT_FALSE(readPlistFile("").has_value());
 }

@@ -1,8 +1,8 @@
 // Property lists we write are read by libplist's own tool, and Mac-made files are read by us.
 #include "foundation/PlistIO.h"
+#include "tests/foundation/PlistSamples.h"
 #include "tests/support/FileText.h"
 #include "tests/support/ProcessRun.h"
-#include "tests/foundation/PlistSamples.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -86,20 +86,21 @@ TEST(PlistXml, looksLikeAMacsFile)
     PlistDictionary dictionary;
     dictionary.set("Servers", PlistDictionary{});
     dictionary.set("List", PlistArray{"a", 1});
-    EXPECT_EQ(plistToXml(PlistValue(dictionary)),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-              "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-              "<plist version=\"1.0\">\n"
-              "<dict>\n"
-              "\t<key>Servers</key>\n"
-              "\t<dict/>\n"
-              "\t<key>List</key>\n"
-              "\t<array>\n"
-              "\t\t<string>a</string>\n"
-              "\t\t<integer>1</integer>\n"
-              "\t</array>\n"
-              "</dict>\n"
-              "</plist>\n");
+    EXPECT_EQ(
+        plistToXml(PlistValue(dictionary)),
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+        "<plist version=\"1.0\">\n"
+        "<dict>\n"
+        "\t<key>Servers</key>\n"
+        "\t<dict/>\n"
+        "\t<key>List</key>\n"
+        "\t<array>\n"
+        "\t\t<string>a</string>\n"
+        "\t\t<integer>1</integer>\n"
+        "\t</array>\n"
+        "</dict>\n"
+        "</plist>\n");
 }
 
 TEST(PlistXml, keysKeepTheirOrderThroughARoundTrip)

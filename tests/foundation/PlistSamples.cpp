@@ -15,7 +15,8 @@ PlistDictionary everyKindDictionary()
     PlistDictionary root;
     root.set("VPNHost", "vpn.example.com");
     root.set("Escaped", "a < b & c > d \"quoted\" 'single'");
-    root.set("Unicode", "Gr\xC3\xBC\xC3\x9F" "e \xE2\x80\x99 \xE3\x80\x80 \xF0\x9F\x94\x92");
+    root.set("Unicode", "Gr\xC3\xBC\xC3\x9F"
+                        "e \xE2\x80\x99 \xE3\x80\x80 \xF0\x9F\x94\x92");
     root.set("EmptyString", "");
     root.set("Integer", 128);
     root.set("Negative", -2);

@@ -23,9 +23,13 @@ TEST(Text, intValueReadsLikeFoundation)
         {"- 5", 0},
         {"+-5", 0},
         {"\n\r 13", 13},
-        {"\xC2\xA0" "9", 9},             // no-break space before the digits
-        {"\xE3\x80\x80" "-3", -3},       // ideographic space
-        {"\xEF\xBC\x95", 0},             // a full-width digit is no decimal digit here
+        {"\xC2\xA0"
+         "9",
+         9}, // no-break space before the digits
+        {"\xE3\x80\x80"
+         "-3",
+         -3},                // ideographic space
+        {"\xEF\xBC\x95", 0}, // a full-width digit is no decimal digit here
         {"2147483647", INT_MAX},
         {"2147483648", INT_MAX},
         {"99999999999999999999999", INT_MAX},
@@ -43,21 +47,21 @@ TEST(Text, whiteSpaceIsStrippedFromBothEndsOnly)
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"  name  ", "name"},
         {"\tname\t", "name"},
-        {"\xC2\xA0name\xC2\xA0", "name"},                 // U+00A0 no-break space
-        {"\xE3\x80\x80name\xE3\x80\x80", "name"},         // U+3000 ideographic space
+        {"\xC2\xA0name\xC2\xA0", "name"},                     // U+00A0 no-break space
+        {"\xE3\x80\x80name\xE3\x80\x80", "name"},             // U+3000 ideographic space
         {"\xE2\x80\x80\xE2\x80\x8Aname\xE2\x80\xAF", "name"}, // U+2000, U+200A, U+202F
-        {"\xE1\x9A\x80\xE2\x81\x9Fname", "name"},         // U+1680, U+205F
-        {"\nname\n", "\nname\n"},                          // line ends stay
+        {"\xE1\x9A\x80\xE2\x81\x9Fname", "name"},             // U+1680, U+205F
+        {"\nname\n", "\nname\n"},                             // line ends stay
         {" \r\n", "\r\n"},
-        {"\xE2\x80\xA8name", "\xE2\x80\xA8name"},         // U+2028 line separator stays
-        {"\xE2\x80\x8Bname", "\xE2\x80\x8Bname"},         // U+200B zero width space is no Zs
+        {"\xE2\x80\xA8name", "\xE2\x80\xA8name"}, // U+2028 line separator stays
+        {"\xE2\x80\x8Bname", "\xE2\x80\x8Bname"}, // U+200B zero width space is no Zs
         {"in  side", "in  side"},
         {" \t \xC2\xA0 ", ""},
         {"", ""},
         {" caf\xC3\xA9 ", "caf\xC3\xA9"},
-        {" \xFF ", "\xFF"},                                // invalid UTF-8 is kept, not cut
-        {"a\xC2", "a\xC2"},                                // a cut-off sequence at the end stays
-        {"\xA0name", "\xA0name"},                          // a lone continuation byte is no space
+        {" \xFF ", "\xFF"},       // invalid UTF-8 is kept, not cut
+        {"a\xC2", "a\xC2"},       // a cut-off sequence at the end stays
+        {"\xA0name", "\xA0name"}, // a lone continuation byte is no space
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(trimWhitespace(text), expected) << '"' << text << '"';

@@ -1,9 +1,9 @@
 // The address suggestion from a dynamic-store file of an emulated Mac to the window's fields,
 // with the look-up's commands and answers recorded.
 
+#include "network/AddressSuggestion.h"
 #include "foundation/PlistIO.h"
 #include "foundation/PlistStrings.h"
-#include "network/AddressSuggestion.h"
 #include "platform/emulated/DynamicStoreEmulated.h"
 #include "tests/support/FileText.h"
 #include "tests/support/RecordingRunner.h"
@@ -11,8 +11,8 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <ostream>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -65,9 +65,12 @@ struct SuggestionCase {
 };
 
 // Failures name the case, not its bytes.
-void PrintTo(const SuggestionCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const SuggestionCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
-class AddressSuggestionTable : public ::testing::TestWithParam<SuggestionCase> {};
+class AddressSuggestionTable : public ::testing::TestWithParam<SuggestionCase> { };
 
 TEST_P(AddressSuggestionTable, FieldsAndLookUp)
 {
@@ -99,48 +102,80 @@ const std::string kLookUp37 = "dig @10.0.0.1 -x 192.168.1.37 +short";
 INSTANTIATE_TEST_SUITE_P(
     Store, AddressSuggestionTable,
     ::testing::Values(
-        SuggestionCase{"WiderMask", {"en0", {"192.168.1.37"}, "255.255.0.0", kOneServer}, "", "vpn.example.com.",
+        SuggestionCase{"WiderMask",
+                       {"en0", {"192.168.1.37"}, "255.255.0.0", kOneServer},
+                       "",
+                       "vpn.example.com.",
                        {"192.168.1.224", "192.168.1.254", kHint37, "10.0.0.1", "vpn.example.com", kLookUp37}},
-        SuggestionCase{"NarrowerMask", {"en0", {"192.168.1.37", "192.168.1.99"}, "255.255.255.192", kOneServer}, "",
-                       "", {"192.168.1.224", "192.168.1.254", kHint37, "10.0.0.1", std::nullopt, kLookUp37}},
+        SuggestionCase{"NarrowerMask",
+                       {"en0", {"192.168.1.37", "192.168.1.99"}, "255.255.255.192", kOneServer},
+                       "",
+                       "",
+                       {"192.168.1.224", "192.168.1.254", kHint37, "10.0.0.1", std::nullopt, kLookUp37}},
         // Nothing keeps the machine's own address out of the range.
-        SuggestionCase{"OwnAddressInRange", {"en0", {"10.1.2.230"}, "255.255.255.0", {}}, "", "",
+        SuggestionCase{"OwnAddressInRange",
+                       {"en0", {"10.1.2.230"}, "255.255.255.0", {}},
+                       "",
+                       "",
                        {"10.1.2.224", "10.1.2.254",
                         "If you\u2019re running the VPN Server on a local network behind a router, set the router to "
                         "forward UDP ports 500, 1701, and 4500 to the IP address: 10.1.2.230",
                         std::nullopt, std::nullopt, std::nullopt}},
-        SuggestionCase{"TwoServersAskTheFirst", {"en0", {"192.168.1.37"}, "255.255.255.0", {"10.0.0.1", "10.0.0.2"}},
-                       "", "a.example.\nb.example.",
-                       {"192.168.1.224", "192.168.1.254", kHint37, "10.0.0.1, 10.0.0.2", "a.example.\nb.example",
-                        kLookUp37}},
-        SuggestionCase{"DnsWithoutInterface", {std::nullopt, {"192.168.1.37"}, "255.255.255.0", kOneServer}, "",
-                       "ns.example.",
-                       {std::nullopt, std::nullopt, std::nullopt, "10.0.0.1", "ns.example",
-                        "dig @10.0.0.1 -x 10.0.0.1 +short"}},
+        SuggestionCase{
+            "TwoServersAskTheFirst",
+            {"en0", {"192.168.1.37"}, "255.255.255.0", {"10.0.0.1", "10.0.0.2"}},
+            "",
+            "a.example.\nb.example.",
+            {"192.168.1.224", "192.168.1.254", kHint37, "10.0.0.1, 10.0.0.2", "a.example.\nb.example", kLookUp37}},
+        SuggestionCase{
+            "DnsWithoutInterface",
+            {std::nullopt, {"192.168.1.37"}, "255.255.255.0", kOneServer},
+            "",
+            "ns.example.",
+            {std::nullopt, std::nullopt, std::nullopt, "10.0.0.1", "ns.example", "dig @10.0.0.1 -x 10.0.0.1 +short"}},
         SuggestionCase{"NoStoreValues", {}, "", "unused.", {}},
         // A host name already typed stays; the look-up still runs.
-        SuggestionCase{"HostFieldFilled", {"en0", {"192.168.1.37"}, "255.255.255.0", kOneServer}, "mine.example",
+        SuggestionCase{"HostFieldFilled",
+                       {"en0", {"192.168.1.37"}, "255.255.255.0", kOneServer},
+                       "mine.example",
                        "vpn.example.com.",
                        {"192.168.1.224", "192.168.1.254", kHint37, "10.0.0.1", std::nullopt, kLookUp37}},
         // dig's own failure report is no host name.
-        SuggestionCase{"LookUpFailed", {"en0", {"192.168.1.37"}, "255.255.255.0", kOneServer}, "",
+        SuggestionCase{"LookUpFailed",
+                       {"en0", {"192.168.1.37"}, "255.255.255.0", kOneServer},
+                       "",
                        ";; connection timed out; no servers could be reached",
                        {"192.168.1.224", "192.168.1.254", kHint37, "10.0.0.1", std::nullopt, kLookUp37}},
         // An address without four parts proposes no range and no hint, and is not looked up.
-        SuggestionCase{"ThreePartAddress", {"en0", {"192.168.1"}, "255.255.255.0", kOneServer}, "", "x.",
+        SuggestionCase{"ThreePartAddress",
+                       {"en0", {"192.168.1"}, "255.255.255.0", kOneServer},
+                       "",
+                       "x.",
                        {std::nullopt, std::nullopt, std::nullopt, "10.0.0.1", std::nullopt, std::nullopt}},
-        SuggestionCase{"FivePartAddress", {"en0", {"1.2.3.4.5"}, "255.255.255.0", kOneServer}, "", "x.",
+        SuggestionCase{"FivePartAddress",
+                       {"en0", {"1.2.3.4.5"}, "255.255.255.0", kOneServer},
+                       "",
+                       "x.",
                        {std::nullopt, std::nullopt, std::nullopt, "10.0.0.1", std::nullopt, std::nullopt}},
         // Store values that are not addresses never reach the shell.
-        SuggestionCase{"ShellTextAsAddress", {"en0", {"1.2.3.4;touch x"}, "255.255.255.0", kOneServer}, "", "x.",
+        SuggestionCase{"ShellTextAsAddress",
+                       {"en0", {"1.2.3.4;touch x"}, "255.255.255.0", kOneServer},
+                       "",
+                       "x.",
                        {"1.2.3.224", "1.2.3.254",
                         "If you\u2019re running the VPN Server on a local network behind a router, set the router to "
                         "forward UDP ports 500, 1701, and 4500 to the IP address: 1.2.3.4;touch x",
                         "10.0.0.1", std::nullopt, std::nullopt}},
-        SuggestionCase{"ShellTextAsServer", {std::nullopt, {}, "", {"10.0.0.1 $(reboot)", "10.0.0.2"}}, "", "x.",
-                       {std::nullopt, std::nullopt, std::nullopt, "10.0.0.1 $(reboot), 10.0.0.2", std::nullopt,
-                        std::nullopt}},
-        SuggestionCase{"IPv6Server", {"en0", {"192.168.1.37"}, "255.255.255.0", {"fd00::1"}}, "", "v6.example.",
+        SuggestionCase{
+            "ShellTextAsServer",
+            {std::nullopt, {}, "", {"10.0.0.1 $(reboot)", "10.0.0.2"}},
+            "",
+            "x.",
+            {std::nullopt, std::nullopt, std::nullopt, "10.0.0.1 $(reboot), 10.0.0.2", std::nullopt, std::nullopt}},
+        SuggestionCase{"IPv6Server",
+                       {"en0", {"192.168.1.37"}, "255.255.255.0", {"fd00::1"}},
+                       "",
+                       "v6.example.",
                        {"192.168.1.224", "192.168.1.254", kHint37, "fd00::1", "v6.example",
                         "dig @fd00::1 -x 192.168.1.37 +short"}}),
     [](const ::testing::TestParamInfo<SuggestionCase>& info) { return std::string(info.param.name); });

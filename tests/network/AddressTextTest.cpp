@@ -18,10 +18,9 @@ TEST(AddressText, AddressesPass)
 TEST(AddressText, EverythingElseFails)
 {
     using namespace std::string_literals;
-    for (const std::string& text :
-         {""s, "192.168.1"s, "1.2.3.4.5"s, "192.168.1.256"s, "1.2.3.-4"s, " 1.2.3.4"s, "1.2.3.4 "s, "1.2.3.4\n"s,
-          "1.2.3.4;reboot"s, "1.2.3.4\0;reboot"s, "$(reboot)"s, "`id`"s, "localhost"s, "fe80::1%en0"s, "::1::2"s,
-          "[::1]"s, "1.2.3.4/24"s})
+    for (const std::string& text : {""s, "192.168.1"s, "1.2.3.4.5"s, "192.168.1.256"s, "1.2.3.-4"s, " 1.2.3.4"s,
+                                    "1.2.3.4 "s, "1.2.3.4\n"s, "1.2.3.4;reboot"s, "1.2.3.4\0;reboot"s, "$(reboot)"s,
+                                    "`id`"s, "localhost"s, "fe80::1%en0"s, "::1::2"s, "[::1]"s, "1.2.3.4/24"s})
         EXPECT_FALSE(isIPAddress(text)) << text;
 }
 

@@ -133,7 +133,7 @@ void LoopbackDnsResponder::serve()
             appendShort(reply, 12);     // PTR
             appendShort(reply, 1);      // IN
             appendShort(reply, 0);
-            appendShort(reply, 60);     // TTL
+            appendShort(reply, 60); // TTL
             std::vector<std::uint8_t> data;
             appendName(data, name);
             appendShort(reply, static_cast<unsigned>(data.size()));

@@ -45,9 +45,12 @@ struct DigCase {
 };
 
 // Failures name the case, not its bytes.
-void PrintTo(const DigCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const DigCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
-class ReverseLookUpDig : public ::testing::TestWithParam<DigCase> {};
+class ReverseLookUpDig : public ::testing::TestWithParam<DigCase> { };
 
 TEST_P(ReverseLookUpDig, HostNameFromTheResponder)
 {

@@ -46,12 +46,17 @@ PlistDictionary programRule()
 void addStaffUser(const fs::path& root, const std::string& name, const std::string& password)
 {
     Directory directory(root);
-    ASSERT_TRUE(directory.update(RecordType::Users, name, [&](Record& record) {
-        record.setValues("gid", {"20"});
-        record.setValues("realname", {"Staff Member"});
-        record.setData("ShadowHashData", *makeShadowHashData(password, 1000));
-        return Status::success();
-    }, true).ok());
+    ASSERT_TRUE(directory
+                    .update(
+                        RecordType::Users, name,
+                        [&](Record& record) {
+                            record.setValues("gid", {"20"});
+                            record.setValues("realname", {"Staff Member"});
+                            record.setData("ShadowHashData", *makeShadowHashData(password, 1000));
+                            return Status::success();
+                        },
+                        true)
+                    .ok());
 }
 
 class AuthorizationTest : public ::testing::Test {
@@ -210,8 +215,8 @@ TEST_F(AuthorizationTest, ExternalFormsAreLiveUntilFreed)
 
     // Only the owner may read the live forms, and they hold a hash, never the bytes.
     AuthorizationLiveForms forms(root.root());
-    struct stat folder {};
-    struct stat file {};
+    struct stat folder { };
+    struct stat file { };
     ASSERT_EQ(::stat(forms.folder().c_str(), &folder), 0);
     ASSERT_EQ(::stat(forms.fileFor(form).c_str(), &file), 0);
     EXPECT_EQ(folder.st_mode & 0777, 0700u);
@@ -262,8 +267,7 @@ TEST_F(AuthorizationTest, AFormDiesWithItsProcess)
             ::_exit(1);
         char ignored;
         ::close(holdPipe[1]);
-        while (::read(holdPipe[0], &ignored, 1) > 0) {
-        }
+        while (::read(holdPipe[0], &ignored, 1) > 0) { }
         ::_exit(0);
     }
     ::close(formPipe[1]);

@@ -41,8 +41,10 @@ TEST_F(ChownToolTest, AnswersAsTheMacDoes)
         {{"root:no-such-group", file}, 1, "chown: no-such-group: illegal group name\n"},
         {{"root:wheel", missing, file}, 1, "chown: " + missing + ": No such file or directory\n"},
         {{"-f", "root:wheel", missing}, 1, ""},
-        {{"root:wheel"}, 1, "usage: chown [-fhv] [-R [-H | -L | -P]] owner[:group] file ...\n"
-                            "       chown [-fhv] [-R [-H | -L | -P]] :group file ...\n"},
+        {{"root:wheel"},
+         1,
+         "usage: chown [-fhv] [-R [-H | -L | -P]] owner[:group] file ...\n"
+         "       chown [-fhv] [-R [-H | -L | -P]] :group file ...\n"},
     };
     for (const auto& c : cases) {
         const ProcessRun run = chown(c.arguments);
@@ -55,19 +57,20 @@ TEST_F(ChownToolTest, AnswersAsTheMacDoes)
 TEST_F(ChownToolTest, TheMoveScriptsLineRunsCleanlyThroughSudoFromTheRootsTools)
 {
     TempPlatformRoot withTools(TempPlatformRoot::Tools::Copy);
-    const std::string installed = (withTools.root() / "usr/local/quillfen/vpn/com.apple.RemoteAccessServers.plist").string();
+    const std::string installed =
+        (withTools.root() / "usr/local/quillfen/vpn/com.apple.RemoteAccessServers.plist").string();
     writeText(installed, "secret");
     ::chmod(installed.c_str(), 0600);
     std::map<std::string, std::string> environment = withTools.environment();
     // As shellTool puts the root's folders first.
-    environment["PATH"] = (withTools.root() / "usr/bin").string() + ":" + (withTools.root() / "usr/sbin").string()
-                          + ":/usr/bin:/bin";
-    const ProcessRun run = runProgram("/bin/sh", {"-c", "sudo chown root:wheel \"$1\"", "", installed}, environment,
-                                      withTools.folder());
+    environment["PATH"] =
+        (withTools.root() / "usr/bin").string() + ":" + (withTools.root() / "usr/sbin").string() + ":/usr/bin:/bin";
+    const ProcessRun run =
+        runProgram("/bin/sh", {"-c", "sudo chown root:wheel \"$1\"", "", installed}, environment, withTools.folder());
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(readText(installed), "secret");
-    struct stat status {};
+    struct stat status { };
     ASSERT_EQ(::stat(installed.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0600u);
 }

@@ -1,7 +1,7 @@
 // The emulated directory as a library: lookups, renames, conflicts, corrupt files, attribute names.
 
-#include "foundation/PlistIO.h"
 #include "platform/emulated/Directory.h"
+#include "foundation/PlistIO.h"
 #include "platform/emulated/DirectoryStatus.h"
 #include "platform/emulated/RecordAttributeNames.h"
 #include "tests/support/TempPlatformRoot.h"
@@ -87,7 +87,10 @@ TEST(DirectoryTest, ListingIsSortedByFirstNameIgnoringCase)
     TempPlatformRoot root;
     Directory directory(root.root());
     for (const char* name : {"Zed", "bob", "Alice"})
-        ASSERT_TRUE(directory.update(RecordType::Users, name, [](Record&) { return Status::success(); }, true).ok());
+        ASSERT_TRUE(directory
+                        .update(
+                            RecordType::Users, name, [](Record&) { return Status::success(); }, true)
+                        .ok());
     EXPECT_EQ(primaryNames(directory.list(RecordType::Users)),
               (std::vector<std::string>{"_accessoryupdater", "_amavisd", "_www", "admin", "Alice", "bob", "daemon",
                                         "nobody", "root", "Zed"}));
@@ -97,7 +100,10 @@ TEST(DirectoryTest, NewRecordsGetAGeneratedUidAndChangesAreKept)
 {
     TempPlatformRoot root;
     Directory directory(root.root());
-    ASSERT_TRUE(directory.update(RecordType::Users, "carol", [](Record&) { return Status::success(); }, true).ok());
+    ASSERT_TRUE(directory
+                    .update(
+                        RecordType::Users, "carol", [](Record&) { return Status::success(); }, true)
+                    .ok());
     ASSERT_TRUE(setRealName(directory, "CAROL", "Carol C").ok());
     Directory::Lookup carol = directory.find(RecordType::Users, "carol");
     ASSERT_TRUE(carol.record);
@@ -117,7 +123,10 @@ TEST(DirectoryTest, UserRecordsAreReadableByTheirOwnerAlone)
     std::filesystem::permissions(folder, std::filesystem::perms(0755));
     std::filesystem::permissions(folder / "admin.plist", std::filesystem::perms(0644));
     ASSERT_TRUE(setRealName(directory, "admin", "Admin Again").ok());
-    ASSERT_TRUE(directory.update(RecordType::Users, "dave", [](Record&) { return Status::success(); }, true).ok());
+    ASSERT_TRUE(directory
+                    .update(
+                        RecordType::Users, "dave", [](Record&) { return Status::success(); }, true)
+                    .ok());
     auto mode = [](const std::filesystem::path& path) {
         return static_cast<unsigned>(std::filesystem::status(path).permissions()) & 0777u;
     };
@@ -130,7 +139,10 @@ TEST(DirectoryTest, RenamingMovesTheFileAndRefusesTakenNames)
 {
     TempPlatformRoot root;
     Directory directory(root.root());
-    ASSERT_TRUE(directory.update(RecordType::Users, "dave", [](Record&) { return Status::success(); }, true).ok());
+    ASSERT_TRUE(directory
+                    .update(
+                        RecordType::Users, "dave", [](Record&) { return Status::success(); }, true)
+                    .ok());
     auto rename = [&](const std::string& from, std::vector<std::string> names) {
         return directory.update(RecordType::Users, from, [names](Record& record) {
             record.setValues("name", names);
@@ -160,7 +172,10 @@ TEST(DirectoryTest, ACorruptRecordCostsOnlyItself)
     EXPECT_EQ(listing.unreadable.size(), 2u);
 
     EXPECT_EQ(setRealName(directory, "broken", "x").code(), eDSCorruptRecEntryData);
-    EXPECT_EQ(directory.update(RecordType::Users, "broken", [](Record&) { return Status::success(); }, true).code(),
+    EXPECT_EQ(directory
+                  .update(
+                      RecordType::Users, "broken", [](Record&) { return Status::success(); }, true)
+                  .code(),
               eDSCorruptRecEntryData);
     EXPECT_EQ(directory.remove(RecordType::Users, "broken").code(), eDSCorruptRecEntryData);
     EXPECT_TRUE(fs::exists(broken)) << "a corrupt file is never overwritten or removed";
@@ -173,7 +188,10 @@ TEST(DirectoryTest, NothingHappensWithoutALocalNode)
     Directory directory(dir.path());
     EXPECT_FALSE(directory.exists());
     EXPECT_TRUE(directory.list(RecordType::Users).records.empty());
-    EXPECT_EQ(directory.update(RecordType::Users, "x", [](Record&) { return Status::success(); }, true).code(),
+    EXPECT_EQ(directory
+                  .update(
+                      RecordType::Users, "x", [](Record&) { return Status::success(); }, true)
+                  .code(),
               eDSUnknownNodeName);
     EXPECT_TRUE(fs::is_empty(dir.path()));
 }

@@ -16,7 +16,8 @@ namespace {
 // The account-creation script the program runs (its $1 .. $4: folder, full name, name, password).
 const std::string kCreationScript =
     "currentDir=$1\nrealName=$2\nuserName=$3\npassword=$4\n\ncd \"$currentDir\"\n\n"
-    "maxid=$(dscl . -list /Users UniqueID | grep '[4][0123456789][0123456789]' | awk '{print $2}' | sort -ug | tail -1)\n"
+    "maxid=$(dscl . -list /Users UniqueID | grep '[4][0123456789][0123456789]' | awk '{print $2}' | sort -ug | tail "
+    "-1)\n"
     "if ! ( test $maxid ) then\n\tmaxid=400\nfi\nuniqueID=$((maxid+1))\nprimaryGroupID=20\n\n"
     "dscl . -create /Users/$userName\n"
     "dscl . -create /Users/$userName UserShell /usr/bin/false\n"
@@ -68,10 +69,12 @@ TEST_F(DsclScriptTest, ParallelWritersLoseNoRecord)
     // Each writer creates its users and adds each to one shared group: without the lock the
     // group's read-modify-write would lose members.
     auto writer = [this](const std::string& prefix) {
-        return shell({"-c",
-                      "i=0; while [ $i -lt 50 ]; do i=$((i+1)); "
-                      "dscl . -create /Users/" + prefix + "$i UniqueID $((1000+i)) || exit 1; "
-                      "dscl . -append /Groups/staff GroupMembership " + prefix + "$i || exit 1; done"});
+        return shell({"-c", "i=0; while [ $i -lt 50 ]; do i=$((i+1)); "
+                            "dscl . -create /Users/"
+                                + prefix
+                                + "$i UniqueID $((1000+i)) || exit 1; "
+                                  "dscl . -append /Groups/staff GroupMembership "
+                                + prefix + "$i || exit 1; done"});
     };
     auto first = std::async(std::launch::async, writer, "p");
     auto second = std::async(std::launch::async, writer, "q");

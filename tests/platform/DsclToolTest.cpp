@@ -3,8 +3,8 @@
 
 #include "foundation/PlistIO.h"
 #include "platform/emulated/Directory.h"
-#include "tests/support/ProcessRun.h"
 #include "tests/support/FileText.h"
+#include "tests/support/ProcessRun.h"
 #include "tests/support/TempPlatformRoot.h"
 
 #include <gtest/gtest.h>
@@ -55,21 +55,28 @@ std::string expectedEntry(const std::string& key, const std::vector<std::string>
 
 TEST_F(DsclToolTest, ReadallPlistIsByteExactAndParsesBack)
 {
-    useUsers({user({"zoe"}, {{"realname", "Zo\xC3\xAB & <Co>"}, {"uid", "402"}, {"shell", "/usr/bin/false"}}),
-              user({"Bob"}, {{"realname", "VPN-User"}, {"uid", "401"}}),
-              user({"_amavisd", "amavisd"}, {{"realname", "AMaViS Daemon"}, {"uid", "83"}, {"shell", "/usr/bin/false"}})});
+    useUsers(
+        {user({"zoe"}, {{"realname", "Zo\xC3\xAB & <Co>"}, {"uid", "402"}, {"shell", "/usr/bin/false"}}),
+         user({"Bob"}, {{"realname", "VPN-User"}, {"uid", "401"}}),
+         user({"_amavisd", "amavisd"}, {{"realname", "AMaViS Daemon"}, {"uid", "83"}, {"shell", "/usr/bin/false"}})});
     ProcessRun run = dscl({"-plist", ".", "readall", "/users", "RealName", "UniqueID", "UserShell"});
     const std::string expected =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
         "<plist version=\"1.0\">\n<array>\n"
-        "\t<dict>\n" + expectedEntry("RealName", {"AMaViS Daemon"}) + expectedEntry("RecordName", {"_amavisd", "amavisd"})
-        + expectedEntry("UniqueID", {"83"}) + expectedEntry("UserShell", {"/usr/bin/false"}) + "\t</dict>\n"
-        "\t<dict>\n" + expectedEntry("RealName", {"VPN-User"}) + expectedEntry("RecordName", {"Bob"})
-        + expectedEntry("UniqueID", {"401"}) + "\t</dict>\n"
-        "\t<dict>\n" + expectedEntry("RealName", {"Zo\xC3\xAB &amp; &lt;Co&gt;"}) + expectedEntry("RecordName", {"zoe"})
-        + expectedEntry("UniqueID", {"402"}) + expectedEntry("UserShell", {"/usr/bin/false"}) + "\t</dict>\n"
-        "</array>\n</plist>\n";
+        "\t<dict>\n"
+        + expectedEntry("RealName", {"AMaViS Daemon"}) + expectedEntry("RecordName", {"_amavisd", "amavisd"})
+        + expectedEntry("UniqueID", {"83"}) + expectedEntry("UserShell", {"/usr/bin/false"})
+        + "\t</dict>\n"
+          "\t<dict>\n"
+        + expectedEntry("RealName", {"VPN-User"}) + expectedEntry("RecordName", {"Bob"})
+        + expectedEntry("UniqueID", {"401"})
+        + "\t</dict>\n"
+          "\t<dict>\n"
+        + expectedEntry("RealName", {"Zo\xC3\xAB &amp; &lt;Co&gt;"}) + expectedEntry("RecordName", {"zoe"})
+        + expectedEntry("UniqueID", {"402"}) + expectedEntry("UserShell", {"/usr/bin/false"})
+        + "\t</dict>\n"
+          "</array>\n</plist>\n";
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, expected);
@@ -147,7 +154,8 @@ TEST_F(DsclToolTest, ErrorsAndExitStatuses)
         {{".", "change", "/Users/admin", "Missing", "a", "b"}, valueNotFound, 63},
         {{".", "-delete", "/Users/admin", "RealName", "Nobody Here"}, valueNotFound, 63},
         {{".", "-create", "/Users/admin", "RecordName", "admin", "root"},
-         "<main> attribute status: eDSRecordAlreadyExists\n<dscl_cmd> DS Error: -14135 (eDSRecordAlreadyExists)\n", 55},
+         "<main> attribute status: eDSRecordAlreadyExists\n<dscl_cmd> DS Error: -14135 (eDSRecordAlreadyExists)\n",
+         55},
         {{".", "-passwd", "/Users/admin", "wrong", "new"}, "<dscl_cmd> DS Error: -14090 (eDSAuthFailed)\n", 10},
         {{".", "-create", "/Users/../groups/admin"}, invalidName, 53},
         {{".", "-create", "/Users/a/b", "RealName", "x"}, invalidName, 53},
@@ -167,9 +175,14 @@ TEST_F(DsclToolTest, ErrorsAndExitStatuses)
 
 TEST_F(DsclToolTest, CommandLinesItDoesNotUnderstandAreUsageErrors)
 {
-    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-             {}, {"."}, {"/Search", "-list", "/Users"}, {".", "-frobnicate", "/Users"}, {".", "-list"},
-             {".", "change", "/Users/admin", "RealName", "x"}, {".", "-passwd", "/Users/admin"}}) {
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{},
+                                               {"."},
+                                               {"/Search", "-list", "/Users"},
+                                               {".", "-frobnicate", "/Users"},
+                                               {".", "-list"},
+                                               {".", "change", "/Users/admin", "RealName", "x"},
+                                               {".", "-passwd", "/Users/admin"}}) {
         ProcessRun run = dscl(arguments);
         EXPECT_EQ(run.exitStatus, 64) << testing::PrintToString(arguments);
         EXPECT_NE(run.err, "");

@@ -35,11 +35,13 @@ TEST(LiveNetworkTest, DefaultRouteIsTheLowestMetricUpRouteToEverywhere)
         std::string gateway;
     };
     const std::vector<Case> cases = {
-        {std::string(kHeader) + "eth0\t00000000\t010011AC\t0003\t0\t0\t0\t00000000\t0\t0\t0\n"
-                                "eth0\t000011AC\t00000000\t0001\t0\t0\t0\t0000FFFF\t0\t0\t0\n",
+        {std::string(kHeader)
+             + "eth0\t00000000\t010011AC\t0003\t0\t0\t0\t00000000\t0\t0\t0\n"
+               "eth0\t000011AC\t00000000\t0001\t0\t0\t0\t0000FFFF\t0\t0\t0\n",
          "eth0", "172.17.0.1"},
-        {std::string(kHeader) + "wlan0\t00000000\t0101A8C0\t0003\t0\t0\t600\t00000000\t0\t0\t0\n"
-                                "eth1\t00000000\t0100000A\t0003\t0\t0\t100\t00000000\t0\t0\t0\n",
+        {std::string(kHeader)
+             + "wlan0\t00000000\t0101A8C0\t0003\t0\t0\t600\t00000000\t0\t0\t0\n"
+               "eth1\t00000000\t0100000A\t0003\t0\t0\t100\t00000000\t0\t0\t0\n",
          "eth1", "10.0.0.1"},
         {std::string(kHeader) + "eth0\t00000000\t010011AC\t0002\t0\t0\t0\t00000000\t0\t0\t0\n", std::nullopt, ""},
         {std::string(kHeader) + "tun0\t00000000\t00000000\t0001\t0\t0\t0\t00000000\t0\t0\t0\n", "tun0", ""},
@@ -90,9 +92,9 @@ protected:
     fs::path root() const { return dir_ / "root"; }
     LiveNetworkSources live() const
     {
-        return {(dir_ / "route").string(), (dir_ / "resolv.conf").string(),
-                [](const std::string& name) {
-                    return name == "eth0" ? std::vector<std::string>{"192.168.1.37", "192.168.1.38"} : std::vector<std::string>{};
+        return {(dir_ / "route").string(), (dir_ / "resolv.conf").string(), [](const std::string& name) {
+                    return name == "eth0" ? std::vector<std::string>{"192.168.1.37", "192.168.1.38"}
+                                          : std::vector<std::string>{};
                 }};
     }
     int network(const std::vector<std::string>& options, std::string* printed = nullptr, std::string* errors = nullptr)
@@ -136,16 +138,18 @@ TEST_F(DynamicStoreTest, TheNetworkCommandFixesTheStateAndPrintsIt)
               (std::vector<std::string>{"10.1.2.3", "10.1.2.4"}));
     std::string printed;
     ASSERT_EQ(network({}, &printed), 0);
-    EXPECT_EQ(printed, "Source: " + (root() / "Library/Preferences/SystemConfiguration/dynamic-store.plist").string() +
-                           "\nPrimary interface: en0\nAddress: 10.1.2.3\nAddress: 10.1.2.4\n"
-                           "DNS server: 10.0.0.1\nDNS server: 10.0.0.2\n");
+    EXPECT_EQ(printed, "Source: " + (root() / "Library/Preferences/SystemConfiguration/dynamic-store.plist").string()
+                           + "\nPrimary interface: en0\nAddress: 10.1.2.3\nAddress: 10.1.2.4\n"
+                             "DNS server: 10.0.0.1\nDNS server: 10.0.0.2\n");
 
     ASSERT_EQ(network({"--dns", "fd00::53"}), 0);
     ASSERT_EQ(network({}, &printed), 0);
-    EXPECT_NE(printed.find("\nPrimary interface: none\nAddress: none\nDNS server: fd00::53\n"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("\nPrimary interface: none\nAddress: none\nDNS server: fd00::53\n"), std::string::npos)
+        << printed;
     ASSERT_EQ(network({"--offline"}), 0);
     ASSERT_EQ(network({}, &printed), 0);
-    EXPECT_NE(printed.find("\nPrimary interface: none\nAddress: none\nDNS server: none\n"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("\nPrimary interface: none\nAddress: none\nDNS server: none\n"), std::string::npos)
+        << printed;
 }
 
 TEST_F(DynamicStoreTest, BadRequestsChangeNothing)
@@ -153,14 +157,14 @@ TEST_F(DynamicStoreTest, BadRequestsChangeNothing)
     ASSERT_EQ(network({"--interface", "en0", "--address", "10.1.2.3"}), 0);
     const fs::path file = root() / "Library/Preferences/SystemConfiguration/dynamic-store.plist";
     const std::string before = readText(file);
-    for (const std::vector<std::string>& options : std::vector<std::vector<std::string>>{
-             {"--address", "10.0.0.9"},
-             {"--interface", "en0", "--address", "10.0.0.300"},
-             {"--interface", "en0/../x"},
-             {"--dns", "ns.example.org"},
-             {"--interface"},
-             {"--verbose"},
-             {"--offline", "--dns", "10.0.0.1"}}) {
+    for (const std::vector<std::string>& options :
+         std::vector<std::vector<std::string>>{{"--address", "10.0.0.9"},
+                                               {"--interface", "en0", "--address", "10.0.0.300"},
+                                               {"--interface", "en0/../x"},
+                                               {"--dns", "ns.example.org"},
+                                               {"--interface"},
+                                               {"--verbose"},
+                                               {"--offline", "--dns", "10.0.0.1"}}) {
         std::string errors;
         EXPECT_EQ(network(options, nullptr, &errors), 2) << options.front();
         EXPECT_FALSE(errors.empty());
@@ -184,7 +188,8 @@ TEST_F(DynamicStoreTest, CorruptFileGivesNoStoreAndAnError)
     EXPECT_NE(errors.find("not a valid dynamic-store property list"), std::string::npos);
 
     // A key whose value is no dictionary reads as nothing, as the Mac's store gives only dictionaries.
-    std::ofstream(file) << "<plist version=\"1.0\"><dict><key>State:/Network/Global/DNS</key><string>x</string></dict></plist>";
+    std::ofstream(file)
+        << "<plist version=\"1.0\"><dict><key>State:/Network/Global/DNS</key><string>x</string></dict></plist>";
     std::unique_ptr<DynamicStoreConnection> store = DynamicStoreEmulated(PlatformPaths(root()), live()).create("test");
     ASSERT_TRUE(store);
     EXPECT_FALSE(store->copyValue("State:/Network/Global/DNS"));

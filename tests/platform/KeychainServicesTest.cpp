@@ -40,7 +40,7 @@ TEST_F(KeychainServicesTest, StoreReplaceReadAndDeleteAsThePasswordStoreDoes)
 {
     EXPECT_EQ(keychain_.defaultKeychainPath(), (dir_ / "Users/admin/Library/Keychains/login.keychain").string());
     ASSERT_EQ(keychain_.addGenericPassword(nullptr, "Veltrona", "admin", "first", nullptr), errSecSuccess);
-    struct stat info {};
+    struct stat info { };
     ASSERT_EQ(::stat(keychain_.defaultKeychainPath().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_EQ(password("Veltrona", "admin"), "first");
@@ -50,7 +50,8 @@ TEST_F(KeychainServicesTest, StoreReplaceReadAndDeleteAsThePasswordStoreDoes)
     SecKeychainItemRef item;
     ASSERT_EQ(keychain_.findGenericPassword(nullptr, "Veltrona", "admin", nullptr, &item), errSecSuccess);
     const SecKeychainData second = bytes("second");
-    EXPECT_EQ(keychain_.modifyAttributesAndData(item, {{kSecAccountItemAttr, "admin"}, {kSecServiceItemAttr, "Veltrona"}}, &second),
+    EXPECT_EQ(keychain_.modifyAttributesAndData(
+                  item, {{kSecAccountItemAttr, "admin"}, {kSecServiceItemAttr, "Veltrona"}}, &second),
               errSecSuccess);
     EXPECT_EQ(password("Veltrona", "admin"), "second");
     KeychainItems items;

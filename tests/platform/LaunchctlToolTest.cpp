@@ -24,9 +24,11 @@ constexpr const char* kProbe = "(test `launchctl list | grep com.brantholm.vpn |
 std::string jobPlist(const std::string& label)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-           "<key>Label</key><string>" + label + "</string>"
-           "<key>ProgramArguments</key><array><string>/usr/sbin/vpnd</string><string>-x</string>"
-           "<string>-i</string><string>com.apple.ppp.L2TP</string></array></dict></plist>\n";
+           "<key>Label</key><string>"
+           + label
+           + "</string>"
+             "<key>ProgramArguments</key><array><string>/usr/sbin/vpnd</string><string>-x</string>"
+             "<string>-i</string><string>com.apple.ppp.L2TP</string></array></dict></plist>\n";
 }
 
 class LaunchctlToolTest : public ::testing::Test {
@@ -80,15 +82,25 @@ TEST_F(LaunchctlToolTest, LoadAndUnloadWalkThroughTheRealMessagesAndOverrides)
         {{"unload", "-w", job}, job + ": Could not find specified service\n", true, header},
         {{"load", job}, job + ": Service is disabled\n", true, header},
         {{"load", "-w", "/Library/LaunchDaemons/missing.plist"},
-         "/Library/LaunchDaemons/missing.plist: No such file or directory\n", true, header},
+         "/Library/LaunchDaemons/missing.plist: No such file or directory\n",
+         true,
+         header},
         {{"load", "-w", "/Library/LaunchDaemons/broken.plist"},
-         "/Library/LaunchDaemons/broken.plist: Invalid property list\n", true, header},
+         "/Library/LaunchDaemons/broken.plist: Invalid property list\n",
+         true,
+         header},
         {{"load", "-w", "/Library/LaunchDaemons/nolabel.plist"},
-         "/Library/LaunchDaemons/nolabel.plist: Invalid property list\n", true, header},
+         "/Library/LaunchDaemons/nolabel.plist: Invalid property list\n",
+         true,
+         header},
         {{"load", "-w", "/Library/LaunchDaemons/sneaky.plist"},
-         "/Library/LaunchDaemons/sneaky.plist: Invalid property list\n", true, header},
+         "/Library/LaunchDaemons/sneaky.plist: Invalid property list\n",
+         true,
+         header},
         {{"load", "-w", "/Library/LaunchDaemons/../LaunchDaemons/com.brantholm.vpn.plist"},
-         "/Library/LaunchDaemons/../LaunchDaemons/com.brantholm.vpn.plist: Operation not permitted\n", true, header},
+         "/Library/LaunchDaemons/../LaunchDaemons/com.brantholm.vpn.plist: Operation not permitted\n",
+         true,
+         header},
         // A path already inside the root is taken as it is.
         {{"load", "-w", (root() / "Library/LaunchDaemons/com.brantholm.vpn.plist").string()}, "", false, listed},
         {{"unload", job}, "", false, header},
@@ -154,9 +166,16 @@ TEST_F(LaunchctlToolTest, AStateFileItCannotReadWholeIsLeftAlone)
 
 TEST_F(LaunchctlToolTest, UsageErrorsExitNonZero)
 {
-    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-             {}, {"load"}, {"load", "-w"}, {"load", "-w", "--"}, {"load", "-x", kJob}, {"load", "-w:", kJob},
-             {"unload", "-F", kJob}, {"unload", "-wF", kJob}, {"start"}, {"list", "extra"}}) {
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{{},
+                                                                                           {"load"},
+                                                                                           {"load", "-w"},
+                                                                                           {"load", "-w", "--"},
+                                                                                           {"load", "-x", kJob},
+                                                                                           {"load", "-w:", kJob},
+                                                                                           {"unload", "-F", kJob},
+                                                                                           {"unload", "-wF", kJob},
+                                                                                           {"start"},
+                                                                                           {"list", "extra"}}) {
         const ProcessRun run = launchctl(arguments);
         EXPECT_EQ(run.exitStatus, 64);
         EXPECT_FALSE(run.err.empty());
@@ -194,9 +213,10 @@ TEST_F(LaunchctlToolTest, DeInstallationScriptUnloadsTheJobOnce)
 {
     // The script as the program sends it, with the root in front of every platform path.
     const std::string r = root().string();
-    const std::string script = "for i in vpn\n\ndo \n\n(test `" + r + "/bin/launchctl list | grep com.brantholm.$i | awk '{print $3}'`) && " +
-                               r + "/bin/launchctl unload -w " + r + "/Library/LaunchDaemons/com.brantholm.$i.plist\n\nrm " + r +
-                               "/Library/LaunchDaemons/com.brantholm.$i.plist\n\ndone\n\nrm -r " + r + "/usr/local/quillfen/vpn";
+    const std::string script =
+        "for i in vpn\n\ndo \n\n(test `" + r + "/bin/launchctl list | grep com.brantholm.$i | awk '{print $3}'`) && "
+        + r + "/bin/launchctl unload -w " + r + "/Library/LaunchDaemons/com.brantholm.$i.plist\n\nrm " + r
+        + "/Library/LaunchDaemons/com.brantholm.$i.plist\n\ndone\n\nrm -r " + r + "/usr/local/quillfen/vpn";
     ASSERT_EQ(launchctl({"load", "-w", kJob}).err, "");
     const ProcessRun first = runProgram("/bin/sh", {"-c", script}, platform_.environment(), work());
     EXPECT_EQ(first.out, "");

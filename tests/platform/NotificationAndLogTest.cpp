@@ -38,7 +38,8 @@ TEST(SystemLogTest, WritesOneNSLogLine)
     for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
         line.append(buffer, static_cast<std::size_t>(n));
     ::close(fds[0]);
-    const std::regex shape(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} Veltrona\[(\d+):\d+\] error = The specified item could not be found in the keychain\.\n)");
+    const std::regex shape(
+        R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} Veltrona\[(\d+):\d+\] error = The specified item could not be found in the keychain\.\n)");
     std::smatch match;
     ASSERT_TRUE(std::regex_match(line, match, shape)) << line;
     EXPECT_EQ(match[1].str(), std::to_string(::getpid()));
@@ -47,9 +48,12 @@ TEST(SystemLogTest, WritesOneNSLogLine)
 TEST(SystemLogTest, MillisecondsArePaddedToThreeDigits)
 {
     const SystemLogStderr log("Veltrona");
-    const auto when = std::chrono::system_clock::time_point(std::chrono::seconds(1'000'000'000)) + std::chrono::milliseconds(7);
+    const auto when =
+        std::chrono::system_clock::time_point(std::chrono::seconds(1'000'000'000)) + std::chrono::milliseconds(7);
     const std::string line = log.formatLine("can't find file", when);
-    EXPECT_TRUE(std::regex_match(line, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.007 Veltrona\[\d+:\d+\] can't find file\n)"))) << line;
+    EXPECT_TRUE(std::regex_match(
+        line, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.007 Veltrona\[\d+:\d+\] can't find file\n)")))
+        << line;
 }
 
 } // namespace

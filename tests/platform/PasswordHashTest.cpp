@@ -1,7 +1,7 @@
 // Password hashes in the Mac's ShadowHashData layout.
 
-#include "foundation/PlistIO.h"
 #include "platform/emulated/PasswordHash.h"
+#include "foundation/PlistIO.h"
 
 #include <gtest/gtest.h>
 

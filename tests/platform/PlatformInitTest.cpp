@@ -31,10 +31,10 @@ ProcessRun platformTool(const fs::path& work, const std::vector<std::string>& ar
 TEST(PlatformInitTest, MakesACompleteRoot)
 {
     TempDir dir;
-    ProcessRun run = platformTool(dir.path(),
-                               {"init", "mac", "--admin", "jo", "--full-name", "Jo Smith", "--os-version", "10.11.4",
-                                "--build", "15E65"},
-                               "pass word\n");
+    ProcessRun run = platformTool(
+        dir.path(),
+        {"init", "mac", "--admin", "jo", "--full-name", "Jo Smith", "--os-version", "10.11.4", "--build", "15E65"},
+        "pass word\n");
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     const fs::path root = dir / "mac";
     for (const char* place : {"System/Library/CoreServices/SystemVersion.plist", "Library/LaunchDaemons",
@@ -46,9 +46,11 @@ TEST(PlatformInitTest, MakesACompleteRoot)
 
     std::optional<PlistValue> version = readPlistFile(systemVersionFile(root));
     ASSERT_TRUE(version && version->dictionary());
-    for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>>{
-             {"ProductBuildVersion", "15E65"}, {"ProductName", "Mac OS X"}, {"ProductUserVisibleVersion", "10.11.4"},
-             {"ProductVersion", "10.11.4"}}) {
+    for (const auto& [key, value] :
+         std::vector<std::pair<std::string, std::string>>{{"ProductBuildVersion", "15E65"},
+                                                          {"ProductName", "Mac OS X"},
+                                                          {"ProductUserVisibleVersion", "10.11.4"},
+                                                          {"ProductVersion", "10.11.4"}}) {
         const PlistValue* found = version->dictionary()->find(key);
         ASSERT_TRUE(found && found->string()) << key;
         EXPECT_EQ(*found->string(), value);
@@ -76,8 +78,8 @@ TEST(PlatformInitTest, MakesACompleteRoot)
         ASSERT_TRUE(system.record) << name;
         EXPECT_EQ(system.record->values("uid"), std::vector<std::string>{uid}) << name;
     }
-    for (const auto& [name, gid] : std::vector<std::pair<std::string, std::string>>{
-             {"admin", "80"}, {"staff", "20"}, {"wheel", "0"}}) {
+    for (const auto& [name, gid] :
+         std::vector<std::pair<std::string, std::string>>{{"admin", "80"}, {"staff", "20"}, {"wheel", "0"}}) {
         Directory::Lookup group = directory.find(RecordType::Groups, name);
         ASSERT_TRUE(group.record) << name;
         EXPECT_EQ(group.record->values("gid"), std::vector<std::string>{gid}) << name;
@@ -141,10 +143,13 @@ TEST(ProcessInfoTest, CopesWithMissingAndHostileFiles)
     EXPECT_EQ(info.operatingSystemVersionString(), "");
 
     // A home that climbs out of the root is not believed.
-    ASSERT_TRUE(Directory(root.root()).update(RecordType::Users, "admin", [](Record& record) {
-        record.setValues("home", {"/../../etc"});
-        return Status::success();
-    }).ok());
+    ASSERT_TRUE(Directory(root.root())
+                    .update(RecordType::Users, "admin",
+                            [](Record& record) {
+                                record.setValues("home", {"/../../etc"});
+                                return Status::success();
+                            })
+                    .ok());
     EXPECT_EQ(info.homeDirectory(), "/Users/admin");
 
     ASSERT_TRUE(recordCurrentUser(root.root(), "../../etc").ok());

@@ -53,8 +53,8 @@ TEST(PlatformRoot, WithoutAnAbsoluteHomeThereIsNoDefault)
 {
     ScopedVariable noRoot(kPlatformRootVariable, std::nullopt);
     ScopedVariable noData("XDG_DATA_HOME", std::nullopt);
-    for (const std::optional<std::string>& home : {std::optional<std::string>(), std::optional<std::string>(""),
-                                                   std::optional<std::string>("relative/home")}) {
+    for (const std::optional<std::string>& home :
+         {std::optional<std::string>(), std::optional<std::string>(""), std::optional<std::string>("relative/home")}) {
         ScopedVariable variable("HOME", home);
         EXPECT_EQ(defaultPlatformRoot(), std::nullopt);
         const ResolvedRoot resolved = resolvePlatformRoot();

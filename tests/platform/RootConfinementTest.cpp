@@ -25,7 +25,8 @@ std::map<std::string, std::string> snapshot(const fs::path& folder)
     std::map<std::string, std::string> entries;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
         const auto mode = static_cast<unsigned>(fs::symlink_status(entry.path()).permissions());
-        entries[entry.path().string()] = std::to_string(mode) + ":" + (entry.is_regular_file() ? readText(entry.path()) : "");
+        entries[entry.path().string()] =
+            std::to_string(mode) + ":" + (entry.is_regular_file() ? readText(entry.path()) : "");
     }
     return entries;
 }
@@ -42,13 +43,16 @@ TEST(RootConfinement, LinksAtStateFilesAndFoldersLeadNoWriteOutOfTheRoot)
         return runProgram((root / path).string(), arguments, platform.environment(), platform.folder());
     };
     // Real files of the root, moved out: each would be read and written back if a link were followed.
-    ASSERT_EQ(tool("usr/bin/security", {"add-generic-password", "-a", "old", "-s", "s", "-p", "p",
-                                        "/Library/Keychains/System.keychain"}).exitStatus, 0);
+    ASSERT_EQ(tool("usr/bin/security",
+                   {"add-generic-password", "-a", "old", "-s", "s", "-p", "p", "/Library/Keychains/System.keychain"})
+                  .exitStatus,
+              0);
     fs::rename(root / "Library/Keychains/System.keychain", outside / "System.keychain");
     ASSERT_EQ(tool("usr/bin/dscl", {".", "-create", "/Users/bob", "RealName", "Bob"}).exitStatus, 0);
     fs::rename(Directory(root).recordFolder(RecordType::Users) / "bob.plist", outside / "bob.plist");
-    writeText(root / "Library/LaunchDaemons/x.plist",
-              "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>Label</key><string>x</string></dict></plist>\n");
+    writeText(
+        root / "Library/LaunchDaemons/x.plist",
+        "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>Label</key><string>x</string></dict></plist>\n");
 
     auto link = [](const fs::path& place, const fs::path& target) {
         fs::remove_all(place);
@@ -61,22 +65,29 @@ TEST(RootConfinement, LinksAtStateFilesAndFoldersLeadNoWriteOutOfTheRoot)
         std::function<void()> act;
     } cases[] = {
         {"launchd state folder", [&] { link(root / "var/db/com.apple.xpc.launchd", outside / "launchd"); },
-         [&] { tool("bin/launchctl", {"load", "-w", "/Library/LaunchDaemons/x.plist"}); }},
+         [&] {
+             tool("bin/launchctl", {"load", "-w", "/Library/LaunchDaemons/x.plist"});
+         }},
         {"System keychain", [&] { link(root / "Library/Keychains/System.keychain", outside / "System.keychain"); },
-         [&] { tool("usr/bin/security", {"add-generic-password", "-a", "a", "-s", "s", "-p", "p",
-                                         "/Library/Keychains/System.keychain"}); }},
-        {"a user record", [&] { link(Directory(root).recordFolder(RecordType::Users) / "bob.plist", outside / "bob.plist"); },
-         [&] { tool("usr/bin/dscl", {".", "-create", "/Users/bob", "RealName", "Changed"}); }},
+         [&] {
+             tool("usr/bin/security",
+                  {"add-generic-password", "-a", "a", "-s", "s", "-p", "p", "/Library/Keychains/System.keychain"});
+         }},
+        {"a user record",
+         [&] { link(Directory(root).recordFolder(RecordType::Users) / "bob.plist", outside / "bob.plist"); },
+         [&] {
+             tool("usr/bin/dscl", {".", "-create", "/Users/bob", "RealName", "Changed"});
+         }},
         {"live authorizations", [&] { link(root / "var/run/authorization", outside / "authorization"); },
          [&] {
              AuthorizationServicesEmulated services(platform.paths());
              AuthorizationRef ref;
              const std::string user = kTestAdminName;
              const std::string password = kTestAdminPassword;
-             services.create({{"com.brantholm.orlaquin.admin", {}, 0}},
-                             {{"username", {user.begin(), user.end()}, 0},
-                              {"password", {password.begin(), password.end()}, 0}},
-                             kAuthorizationFlagExtendRights, ref);
+             services.create(
+                 {{"com.brantholm.orlaquin.admin", {}, 0}},
+                 {{"username", {user.begin(), user.end()}, 0}, {"password", {password.begin(), password.end()}, 0}},
+                 kAuthorizationFlagExtendRights, ref);
              AuthorizationExternalForm form;
              EXPECT_NE(services.makeExternalForm(ref, form), errAuthorizationSuccess);
          }},

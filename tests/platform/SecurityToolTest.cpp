@@ -1,8 +1,8 @@
 // The stand-in security tool run as a child process on a temporary platform root.
 
 #include "platform/emulated/KeychainFile.h"
-#include "tests/support/ProcessRun.h"
 #include "tests/support/FileText.h"
+#include "tests/support/ProcessRun.h"
 #include "tests/support/TempPlatformRoot.h"
 
 #include <gtest/gtest.h>
@@ -38,15 +38,15 @@ protected:
     {
         std::map<std::string, std::string> environment = platform_.environment();
         const char* path = std::getenv("PATH");
-        environment["PATH"] = (platform_.root() / "bin").string() + ":" + (platform_.root() / "usr/bin").string() + ":" +
-                              (path ? path : "/usr/bin:/bin");
+        environment["PATH"] = (platform_.root() / "bin").string() + ":" + (platform_.root() / "usr/bin").string() + ":"
+                              + (path ? path : "/usr/bin:/bin");
         return runProgram("/bin/sh", {"-c", script}, environment, work());
     }
 
     ProcessRun addRacoon(const std::string& secret, const std::string& keychain = kSystem) const
     {
-        return security({"add-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon",
-                         "-T", "/usr/sbin/racoon", "-p", secret, keychain});
+        return security({"add-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", "-T",
+                         "/usr/sbin/racoon", "-p", secret, keychain});
     }
 
     TempPlatformRoot platform_{TempPlatformRoot::Tools::Copy};
@@ -57,7 +57,7 @@ TEST_F(SecurityToolTest, AddFindDeleteAsTheProgramRunsThem)
     const ProcessRun added = addRacoon("s3cret");
     EXPECT_EQ(added.exitStatus, 0);
     EXPECT_EQ(added.out + added.err, "");
-    struct stat info {};
+    struct stat info { };
     ASSERT_EQ(::stat(systemKeychain().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 
@@ -66,7 +66,8 @@ TEST_F(SecurityToolTest, AddFindDeleteAsTheProgramRunsThem)
     EXPECT_EQ(again.err, "security: SecKeychainItemCreateFromContent (/Library/Keychains/System.keychain): "
                          "The specified item already exists in the keychain.\n");
 
-    const ProcessRun found = security({"find-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", "-w", kSystem});
+    const ProcessRun found =
+        security({"find-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", "-w", kSystem});
     EXPECT_EQ(found.exitStatus, 0);
     EXPECT_EQ(found.out, "s3cret\n");
 
@@ -75,19 +76,24 @@ TEST_F(SecurityToolTest, AddFindDeleteAsTheProgramRunsThem)
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].access, std::vector<std::string>{"/usr/sbin/racoon"});
 
-    const ProcessRun deleted = security({"delete-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", kSystem});
+    const ProcessRun deleted =
+        security({"delete-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", kSystem});
     EXPECT_EQ(deleted.exitStatus, 0);
-    EXPECT_EQ(deleted.out.rfind("keychain: \"/Library/Keychains/System.keychain\"\nversion: 512\nclass: \"genp\"\nattributes:\n", 0), 0u)
+    EXPECT_EQ(deleted.out.rfind(
+                  "keychain: \"/Library/Keychains/System.keychain\"\nversion: 512\nclass: \"genp\"\nattributes:\n", 0),
+              0u)
         << deleted.out;
     EXPECT_NE(deleted.out.find("\n    \"acct\"<blob>=\"com.apple.ppp.L2TP\"\n"), std::string::npos);
     EXPECT_NE(deleted.out.find("\n    \"svce\"<blob>=\"com.apple.net.racoon\"\n"), std::string::npos);
     EXPECT_EQ(deleted.err, "password has been deleted.\n");
 
-    const ProcessRun missing = security({"delete-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", kSystem});
+    const ProcessRun missing =
+        security({"delete-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", kSystem});
     EXPECT_EQ(missing.exitStatus, 44);
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(missing.err, kNotFound);
-    const ProcessRun notFound = security({"find-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", "-w", kSystem});
+    const ProcessRun notFound =
+        security({"find-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", "-w", kSystem});
     EXPECT_EQ(notFound.exitStatus, 44);
     EXPECT_EQ(notFound.err, kNotFound);
 }
@@ -114,7 +120,10 @@ TEST_F(SecurityToolTest, PasswordsArriveUnchangedAndUpdateReplacesThem)
     const std::string awkward = "a b'c\"d$e;f\\g";
     ASSERT_EQ(addRacoon(awkward).exitStatus, 0);
     EXPECT_EQ(security({"find-generic-password", "-s", "com.apple.net.racoon", "-w", kSystem}).out, awkward + "\n");
-    ASSERT_EQ(security({"add-generic-password", "-U", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", "-w", "new", kSystem}).exitStatus, 0);
+    ASSERT_EQ(security({"add-generic-password", "-U", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", "-w",
+                        "new", kSystem})
+                  .exitStatus,
+              0);
     EXPECT_EQ(security({"find-generic-password", "-a", "com.apple.ppp.L2TP", "-w", kSystem}).out, "new\n");
 }
 
@@ -154,8 +163,8 @@ TEST_F(SecurityToolTest, RefusedPathsAndUsageErrors)
 TEST_F(SecurityToolTest, FindSearchesTheNamedKeychainsInOrder)
 {
     ASSERT_EQ(addRacoon("second", "/Library/Keychains/Other.keychain").exitStatus, 0);
-    const ProcessRun found = security({"find-generic-password", "-a", "com.apple.ppp.L2TP", "-g", kSystem,
-                                    "/Library/Keychains/Other.keychain"});
+    const ProcessRun found = security(
+        {"find-generic-password", "-a", "com.apple.ppp.L2TP", "-g", kSystem, "/Library/Keychains/Other.keychain"});
     EXPECT_EQ(found.exitStatus, 0);
     EXPECT_EQ(found.out.rfind("keychain: \"/Library/Keychains/Other.keychain\"\n", 0), 0u);
     EXPECT_EQ(found.err, "password: \"second\"\n");
@@ -168,7 +177,9 @@ TEST_F(SecurityToolTest, ConcurrentWritersLoseNothing)
     std::vector<int> statuses(kWriters, -1);
     for (int i = 0; i < kWriters; ++i)
         writers.emplace_back([&, i] {
-            statuses[i] = security({"add-generic-password", "-a", "user" + std::to_string(i), "-s", "svc", "-p", "pw", kSystem}).exitStatus;
+            statuses[i] =
+                security({"add-generic-password", "-a", "user" + std::to_string(i), "-s", "svc", "-p", "pw", kSystem})
+                    .exitStatus;
         });
     for (std::thread& writer : writers)
         writer.join();

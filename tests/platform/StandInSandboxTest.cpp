@@ -31,10 +31,12 @@ TEST(StandInSandboxTest, NothingIsCreatedOutsideTheRoot)
     for (const char* folder : {"home", "work"})
         fs::create_directories(dir / folder);
     const std::string unique = "veltrona-escape-" + std::to_string(::getpid());
-    std::ofstream(dir / "root/job.plist") << "<plist version=\"1.0\"><dict><key>Label</key><string>x.y</string></dict></plist>";
-    const std::map<std::string, std::string> environment = {
-        {"VELTRONA_PLATFORM_ROOT", (dir / "root").string()}, {"HOME", (dir / "home").string()},
-        {"XDG_DATA_HOME", ""}, {"TMPDIR", (dir / "work").string()}};
+    std::ofstream(dir / "root/job.plist")
+        << "<plist version=\"1.0\"><dict><key>Label</key><string>x.y</string></dict></plist>";
+    const std::map<std::string, std::string> environment = {{"VELTRONA_PLATFORM_ROOT", (dir / "root").string()},
+                                                            {"HOME", (dir / "home").string()},
+                                                            {"XDG_DATA_HOME", ""},
+                                                            {"TMPDIR", (dir / "work").string()}};
     const std::set<std::string> before = listing(dir);
 
     const std::string launchctl = (builtMacToolsFolder() / "launchctl").string();
@@ -104,10 +106,12 @@ TEST(StandInSandboxTest, AFifoInPlaceOfAFileIsRefusedAtOnce)
         std::vector<std::string> arguments;
     } cases[] = {
         {"var/db/com.apple.xpc.launchd/loaded.plist", "bin/launchctl", {"list"}},
-        {"Library/Keychains/System.keychain", "usr/bin/security",
+        {"Library/Keychains/System.keychain",
+         "usr/bin/security",
          {"find-generic-password", "-a", "x", "/Library/Keychains/System.keychain"}},
         {"var/db/dslocal/nodes/Default/users/admin.plist", "usr/bin/dscl", {".", "-read", "/Users/admin"}},
-        {"var/db/dslocal/nodes/Default/users/admin.plist", "usr/bin/dscl",
+        {"var/db/dslocal/nodes/Default/users/admin.plist",
+         "usr/bin/dscl",
          {"-plist", ".", "readall", "/users", "RealName"}},
     };
     for (const auto& c : cases) {

@@ -1,9 +1,9 @@
 // The profile made from the real template: every key it sets, what it carries over and drops,
 // and the templates it refuses.
 
+#include "profiles/ProfileBuilder.h"
 #include "foundation/KeyPath.h"
 #include "foundation/PlistIO.h"
-#include "profiles/ProfileBuilder.h"
 #include "profiles/ReverseLookUp.h"
 
 #include <gtest/gtest.h>
@@ -36,8 +36,8 @@ ProfileInput aliceInput(std::string type)
 TEST(ReverseLookUp, LabelsComeInReverseOrder)
 {
     const std::vector<std::pair<std::string, std::string>> table = {
-        {"a.b.c", "c.b.a"}, {"10.0.0.1", "1.0.0.10"}, {"", ""}, {"single", "single"},
-        {"a..b", "b..a"},   {".a", "a."},             {"a.b.", ".b.a"},
+        {"a.b.c", "c.b.a"}, {"10.0.0.1", "1.0.0.10"}, {"", ""}, {"single", "single"}, {"a..b", "b..a"},
+        {".a", "a."},       {"a.b.", ".b.a"},
     };
     for (const auto& [host, reversed] : table)
         EXPECT_EQ(doReverseLookUp(host), reversed) << host;

@@ -5,9 +5,9 @@
 #include "profiles/ProfileBuilder.h"
 #include "profiles/ProfileExport.h"
 #include "profiles/SigningMaterial.h"
-#include "tests/support/PrivilegedMac.h"
 #include "tests/profiles/ThrowAwayCa.h"
 #include "tests/support/FileText.h"
+#include "tests/support/PrivilegedMac.h"
 
 #include <gtest/gtest.h>
 
@@ -18,10 +18,7 @@ namespace fs = std::filesystem;
 
 class ProfileSigning : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(ca.ok()) << "openssl could not make the test CA";
-    }
+    void SetUp() override { ASSERT_TRUE(ca.ok()) << "openssl could not make the test CA"; }
     void TearDown() override { EXPECT_FALSE(fs::exists(injected())) << "a command ran that was not the signing"; }
 
     // Where a command that escaped its word would leave its mark: the runner's working directory.
@@ -57,8 +54,8 @@ protected:
     }
     ExportResult write(const PlistDictionary& profile, const std::string& host, bool sign = true)
     {
-        return writeProfileAutomatically(profile, "alice", "L2TP", host, {desktop, mac.paths(), sign},
-                                         mac.runner(), mac.log());
+        return writeProfileAutomatically(profile, "alice", "L2TP", host, {desktop, mac.paths(), sign}, mac.runner(),
+                                         mac.log());
     }
 
     PrivilegedMac mac;
@@ -87,8 +84,8 @@ TEST_F(ProfileSigning, SignedProfileVerifiesAgainstTheCaAndHoldsTheProfile)
         {"fallback pair only", "vpn.example.org", "testServer", false},
         {"host with a blank", "vpn example.org", "vpn example.org", true},
         {"host with a semicolon", "a.b;touch injected;true", "a.b;touch injected;true", false},
-        {"host with command substitutions", "a$(touch injected)`touch injected`'\"", "a$(touch injected)`touch injected`'\"",
-         false},
+        {"host with command substitutions", "a$(touch injected)`touch injected`'\"",
+         "a$(touch injected)`touch injected`'\"", false},
     };
     for (const Row& row : table) {
         SCOPED_TRACE(row.why);

@@ -1,7 +1,7 @@
 // Which certificate and key a profile is signed with, and the exact command that signs it.
 
-#include "profiles/ProfileExport.h"
 #include "profiles/SigningMaterial.h"
+#include "profiles/ProfileExport.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -81,22 +81,37 @@ TEST_F(SigningLookUp, HostPairFirstThenTheFallbackWithoutIntermediate)
     const std::string hostPair[] = {"certs/h.org.crt", "private/h.org.key"};
     const std::vector<Row> table = {
         {"host pair", {hostPair[0], hostPair[1]}, "h.org", "h.org.crt", false},
-        {"host pair and intermediate", {hostPair[0], hostPair[1], "certs/h.org.IntermediateCA.crt"}, "h.org",
-         "h.org.crt", true},
-        {"host pair wins over the fallback", {hostPair[0], hostPair[1], "certs/testServer.crt",
-                                              "private/testServer.key"}, "h.org", "h.org.crt", false},
+        {"host pair and intermediate",
+         {hostPair[0], hostPair[1], "certs/h.org.IntermediateCA.crt"},
+         "h.org",
+         "h.org.crt",
+         true},
+        {"host pair wins over the fallback",
+         {hostPair[0], hostPair[1], "certs/testServer.crt", "private/testServer.key"},
+         "h.org",
+         "h.org.crt",
+         false},
         {"fallback only", {"certs/testServer.crt", "private/testServer.key"}, "h.org", "testServer.crt", false},
-        {"fallback never takes an intermediate", {"certs/testServer.crt", "private/testServer.key",
-                                                  "certs/testServer.IntermediateCA.crt", "certs/h.org.IntermediateCA.crt"},
-         "h.org", "testServer.crt", false},
-        {"half a host pair", {hostPair[0], "certs/testServer.crt", "private/testServer.key"}, "h.org",
-         "testServer.crt", false},
+        {"fallback never takes an intermediate",
+         {"certs/testServer.crt", "private/testServer.key", "certs/testServer.IntermediateCA.crt",
+          "certs/h.org.IntermediateCA.crt"},
+         "h.org",
+         "testServer.crt",
+         false},
+        {"half a host pair",
+         {hostPair[0], "certs/testServer.crt", "private/testServer.key"},
+         "h.org",
+         "testServer.crt",
+         false},
         {"key only", {hostPair[1]}, "h.org", std::nullopt, false},
         {"nothing", {}, "h.org", std::nullopt, false},
         {"empty host looks for .crt", {"certs/.crt", "private/.key"}, "", ".crt", false},
         {"host reaching out of the folder", {"certs/x.crt", "private/x.key"}, "../certs/x", std::nullopt, false},
-        {"host with a slash, fallback present", {"certs/testServer.crt", "private/testServer.key"}, "../certs/x",
-         "testServer.crt", false},
+        {"host with a slash, fallback present",
+         {"certs/testServer.crt", "private/testServer.key"},
+         "../certs/x",
+         "testServer.crt",
+         false},
         {"host with a NUL", {"certs/h.crt", "private/h.key"}, std::string("h\0.x", 4), std::nullopt, false},
     };
     for (const Row& row : table) {

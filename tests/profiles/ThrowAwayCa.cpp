@@ -28,11 +28,11 @@ ThrowAwayCa::ThrowAwayCa()
     ok_ = run("openssl req -x509" + kNewKey + " -keyout " + word(dir_ / "root.key") + " -out " + word(rootCertificate())
               + " -subj /CN=Throw-away-root -days 2 -addext basicConstraints=critical,CA:TRUE"
                 " -addext keyUsage=critical,keyCertSign,cRLSign")
-        && run("openssl req" + kNewKey + " -keyout " + word(dir_ / "intermediate.key") + " -out "
-               + word(dir_ / "intermediate.csr") + " -subj /CN=Throw-away-intermediate")
-        && run("openssl x509 -req -in " + word(dir_ / "intermediate.csr") + " -CA " + word(rootCertificate())
-               + " -CAkey " + word(dir_ / "root.key") + " -set_serial 2 -days 2 -extfile " + word(dir_ / "ca.ext")
-               + " -out " + word(intermediateCertificate()));
+          && run("openssl req" + kNewKey + " -keyout " + word(dir_ / "intermediate.key") + " -out "
+                 + word(dir_ / "intermediate.csr") + " -subj /CN=Throw-away-intermediate")
+          && run("openssl x509 -req -in " + word(dir_ / "intermediate.csr") + " -CA " + word(rootCertificate())
+                 + " -CAkey " + word(dir_ / "root.key") + " -set_serial 2 -days 2 -extfile " + word(dir_ / "ca.ext")
+                 + " -out " + word(intermediateCertificate()));
 }
 
 ThrowAwayCa::Pair ThrowAwayCa::issue(const std::string& name, bool byIntermediate)
@@ -42,11 +42,11 @@ ThrowAwayCa::Pair ThrowAwayCa::issue(const std::string& name, bool byIntermediat
     const std::filesystem::path issuer = byIntermediate ? intermediateCertificate() : rootCertificate();
     const std::filesystem::path issuerKey = dir_ / (byIntermediate ? "intermediate.key" : "root.key");
     ok_ = ok_
-        && run("openssl req" + kNewKey + " -keyout " + word(pair.key) + " -out " + word(dir_ / (stem + ".csr"))
-               + " -subj " + shellWord("/CN=" + name))
-        && run("openssl x509 -req -in " + word(dir_ / (stem + ".csr")) + " -CA " + word(issuer) + " -CAkey "
-               + word(issuerKey) + " -set_serial " + std::to_string(100 + issued_) + " -days 2 -extfile "
-               + word(dir_ / "leaf.ext") + " -out " + word(pair.certificate));
+          && run("openssl req" + kNewKey + " -keyout " + word(pair.key) + " -out " + word(dir_ / (stem + ".csr"))
+                 + " -subj " + shellWord("/CN=" + name))
+          && run("openssl x509 -req -in " + word(dir_ / (stem + ".csr")) + " -CA " + word(issuer) + " -CAkey "
+                 + word(issuerKey) + " -set_serial " + std::to_string(100 + issued_) + " -days 2 -extfile "
+                 + word(dir_ / "leaf.ext") + " -out " + word(pair.certificate));
     return pair;
 }
 
@@ -59,7 +59,7 @@ std::optional<std::string> verifiedContent(const std::filesystem::path& signedFi
 {
     TempDir out;
     const std::string command = "openssl smime -verify -inform der -in " + word(signedFile) + " -CAfile "
-        + word(ca.rootCertificate()) + " -out " + word(out / "content") + " 2>/dev/null";
+                                + word(ca.rootCertificate()) + " -out " + word(out / "content") + " 2>/dev/null";
     if (std::system(command.c_str()) != 0)
         return std::nullopt;
     return readText(out / "content");

@@ -13,7 +13,10 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes bytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
+Bytes bytesOf(std::string_view text)
+{
+    return Bytes(text.begin(), text.end());
+}
 
 std::string encode(const Bytes& bytes, bool separateLines)
 {
@@ -42,8 +45,8 @@ Bytes decode(std::string_view text)
 std::string opensslEncode(const Bytes& bytes)
 {
     std::string text(4 * ((bytes.size() + 2) / 3) + 1, '\0');
-    const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()), bytes.data(),
-                                       static_cast<int>(bytes.size()));
+    const int length =
+        EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()), bytes.data(), static_cast<int>(bytes.size()));
     text.resize(static_cast<std::size_t>(length));
     return text;
 }
@@ -83,10 +86,18 @@ Bytes randomBytes(std::mt19937& random, std::size_t count)
 
 TEST(Base64, KnownValuesEncodeAndDecodeBack)
 {
-    const struct { std::string_view plain, encoded; } cases[] = {
-        {"", ""}, {"a", "YQ=="}, {"ab", "YWI="}, {"abc", "YWJj"},
-        {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"},
-        {"\xff\xfe\xfd", "//79"}, {std::string_view("\0\0", 2), "AAA="},
+    const struct {
+        std::string_view plain, encoded;
+    } cases[] = {
+        {"", ""},
+        {"a", "YQ=="},
+        {"ab", "YWI="},
+        {"abc", "YWJj"},
+        {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="},
+        {"foobar", "Zm9vYmFy"},
+        {"\xff\xfe\xfd", "//79"},
+        {std::string_view("\0\0", 2), "AAA="},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(encode(bytesOf(c.plain), false), c.encoded) << c.plain;
@@ -97,7 +108,10 @@ TEST(Base64, KnownValuesEncodeAndDecodeBack)
 
 TEST(Base64, DecodingPassesOverEveryByteOutsideTheAlphabet)
 {
-    const struct { std::string_view text; Bytes expected; } cases[] = {
+    const struct {
+        std::string_view text;
+        Bytes expected;
+    } cases[] = {
         {"YQ", bytesOf("a")},
         {"Y", {}},
         {"YWJjY", bytesOf("abc")},
@@ -121,8 +135,7 @@ TEST(Base64, DecodingPassesOverEveryByteOutsideTheAlphabet)
 
 TEST(Base64, OnlyTheSixtyFourAlphabetBytesCarryValues)
 {
-    const std::string_view alphabet =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     for (int byte = 0; byte < 256; ++byte) {
         const std::string group(4, static_cast<char>(byte));
         const bool inAlphabet = alphabet.find(static_cast<char>(byte)) != std::string_view::npos;
@@ -132,8 +145,13 @@ TEST(Base64, OnlyTheSixtyFourAlphabetBytesCarryValues)
 
 TEST(Base64, AllOnesLengthMeasuresNulTerminatedInput)
 {
-    const struct { const char* text; Bytes expected; } cases[] = {
-        {"", {}}, {"YWJjZA==", bytesOf("abcd")}, {"YWJj\0ZA==", bytesOf("abc")},
+    const struct {
+        const char* text;
+        Bytes expected;
+    } cases[] = {
+        {"", {}},
+        {"YWJjZA==", bytesOf("abcd")},
+        {"YWJj\0ZA==", bytesOf("abc")},
     };
     for (const auto& c : cases) {
         std::size_t length = 99;
@@ -155,7 +173,10 @@ TEST(Base64, LengthVariableIsOptional)
 
 TEST(Base64, LineBreaksFollowEachFullLineThatMoreInputFollows)
 {
-    const struct { std::size_t bytes, characters; std::vector<std::size_t> breaks; } cases[] = {
+    const struct {
+        std::size_t bytes, characters;
+        std::vector<std::size_t> breaks;
+    } cases[] = {
         {47, 64, {}}, {48, 64, {}}, {49, 70, {64}}, {96, 130, {64}}, {97, 136, {64, 130}},
     };
     for (const auto& c : cases) {
@@ -221,9 +242,11 @@ TEST(Base64, UnallocatableBuffersGiveNothingAndLeaveTheLengthAlone)
 
 TEST(Base64, DataFromStringRequiresPureAscii)
 {
-    const struct { std::string_view text; Bytes expected; } cases[] = {
-        {"", {}}, {"YWJj", bytesOf("abc")}, {"YW\r\nJj", bytesOf("abc")},
-        {"YW\x80Jj", {}}, {"YWJj\xc3\xa9", {}},
+    const struct {
+        std::string_view text;
+        Bytes expected;
+    } cases[] = {
+        {"", {}}, {"YWJj", bytesOf("abc")}, {"YW\r\nJj", bytesOf("abc")}, {"YW\x80Jj", {}}, {"YWJj\xc3\xa9", {}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(dataFromBase64String(c.text), c.expected) << c.text;

@@ -1,6 +1,6 @@
 // The password store on the emulated user's login keychain.
-#include "platform/emulated/KeychainServicesEmulated.h"
 #include "services/Keychain.h"
+#include "platform/emulated/KeychainServicesEmulated.h"
 #include "tests/support/FileText.h"
 #include "tests/support/FixedProcessInfo.h"
 #include "tests/support/RecordingLog.h"
@@ -81,7 +81,8 @@ TEST_F(KeychainTest, ReadBackIsCutAt1023BytesAndAtAZeroByte)
     for (const Case& c : cases) {
         // Added straight through the services: a store would already stop at the zero byte.
         passwords.deletePasswordForUser("admin");
-        ASSERT_EQ(services.addGenericPassword(nullptr, "Veltrona", "admin", c.stored, nullptr), errSecSuccess) << c.name;
+        ASSERT_EQ(services.addGenericPassword(nullptr, "Veltrona", "admin", c.stored, nullptr), errSecSuccess)
+            << c.name;
         EXPECT_EQ(read("admin"), c.expected) << c.name;
     }
     EXPECT_TRUE(log.lines.empty());

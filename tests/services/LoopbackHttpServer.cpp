@@ -93,8 +93,8 @@ void LoopbackHttpServer::answer(int connection)
         const std::lock_guard lock(mutex_);
         requestLines_.push_back(request.substr(0, request.find("\r\n")));
     }
-    const std::string reply = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
-                              std::to_string(body_.size()) + "\r\nConnection: close\r\n\r\n" + body_;
+    const std::string reply = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: "
+                              + std::to_string(body_.size()) + "\r\nConnection: close\r\n\r\n" + body_;
     std::size_t sent = 0;
     while (sent < reply.size()) {
         const ssize_t count = ::send(connection, reply.data() + sent, reply.size() - sent, MSG_NOSIGNAL);

@@ -16,7 +16,7 @@ struct LayoutCase {
     const char* platformTool;
 };
 
-class ResourceLayout : public testing::TestWithParam<LayoutCase> {};
+class ResourceLayout : public testing::TestWithParam<LayoutCase> { };
 
 TEST_P(ResourceLayout, FindsTheFolderThatHoldsTheTools)
 {
@@ -30,21 +30,31 @@ TEST_P(ResourceLayout, FindsTheFolderThatHoldsTheTools)
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, ResourceLayout,
-    testing::Values(
-        LayoutCase{"Build", {"build/bin/Resources/shellTool", "build/bin/veltrona-platform"}, "build/bin",
-                   "build/bin/Resources", "build/bin/veltrona-platform"},
-        LayoutCase{"Installed", {"usr/libexec/veltrona/shellTool", "usr/libexec/veltrona/veltrona-platform"},
-                   "usr/bin", "usr/libexec/veltrona", "usr/libexec/veltrona/veltrona-platform"},
-        // Both present: the program's own folder wins, so a build never runs an installed tool.
-        LayoutCase{"BuildBesideAnInstallation",
-                   {"p/bin/Resources/shellTool", "p/bin/veltrona-platform", "p/libexec/veltrona/shellTool",
-                    "p/libexec/veltrona/veltrona-platform"},
-                   "p/bin", "p/bin/Resources", "p/bin/veltrona-platform"},
-        // Neither: the build's place, so the error names where the tool was expected.
-        LayoutCase{"Nothing", {}, "bin", "bin/Resources", "bin/veltrona-platform"},
-        // A folder named shellTool is no tool.
-        LayoutCase{"FolderNamedShellTool", {"bin/Resources/shellTool/x", "libexec/veltrona/shellTool"}, "bin",
-                   "libexec/veltrona", "bin/veltrona-platform"}),
+    testing::Values(LayoutCase{"Build",
+                               {"build/bin/Resources/shellTool", "build/bin/veltrona-platform"},
+                               "build/bin",
+                               "build/bin/Resources",
+                               "build/bin/veltrona-platform"},
+                    LayoutCase{"Installed",
+                               {"usr/libexec/veltrona/shellTool", "usr/libexec/veltrona/veltrona-platform"},
+                               "usr/bin",
+                               "usr/libexec/veltrona",
+                               "usr/libexec/veltrona/veltrona-platform"},
+                    // Both present: the program's own folder wins, so a build never runs an installed tool.
+                    LayoutCase{"BuildBesideAnInstallation",
+                               {"p/bin/Resources/shellTool", "p/bin/veltrona-platform", "p/libexec/veltrona/shellTool",
+                                "p/libexec/veltrona/veltrona-platform"},
+                               "p/bin",
+                               "p/bin/Resources",
+                               "p/bin/veltrona-platform"},
+                    // Neither: the build's place, so the error names where the tool was expected.
+                    LayoutCase{"Nothing", {}, "bin", "bin/Resources", "bin/veltrona-platform"},
+                    // A folder named shellTool is no tool.
+                    LayoutCase{"FolderNamedShellTool",
+                               {"bin/Resources/shellTool/x", "libexec/veltrona/shellTool"},
+                               "bin",
+                               "libexec/veltrona",
+                               "bin/veltrona-platform"}),
     [](const testing::TestParamInfo<LayoutCase>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -10,9 +10,9 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <optional>
 #include <fcntl.h>
 #include <fstream>
+#include <optional>
 #include <unistd.h>
 
 extern char** environ;
@@ -142,7 +142,8 @@ TEST_F(ShellToolTest, ArgumentsArriveUnchangedInTheUnchangedWorkingDirectory)
 {
     AuthorizationRef reference;
     const std::string form = asText(grantedForm(services, reference));
-    const std::vector<std::string> words = {"a b  c", "it's \"quoted\"", "$HOME `id` $(id) ; rm -rf x", "", "line\nbreak", "Zoë"};
+    const std::vector<std::string> words = {"a b  c", "it's \"quoted\"", "$HOME `id` $(id) ; rm -rf x",
+                                            "",       "line\nbreak",     "Zoë"};
     std::vector<std::string> arguments = {"/bin/sh", "-c", "pwd -P; for w; do printf '<%s>\\n' \"$w\"; done", ""};
     arguments.insert(arguments.end(), words.begin(), words.end());
     const ProcessRun result = run(form, arguments);

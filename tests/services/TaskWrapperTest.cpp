@@ -9,9 +9,9 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <fstream>
 #include <map>
-#include <csignal>
 #include <sys/wait.h>
 
 namespace veltrona::test {
@@ -48,7 +48,8 @@ public:
         copyFlags.push_back(flags);
         lastRights = rights;
         lastEnvironment = environment;
-        if (environment.size() != 2 || std::string(environment[1].value.begin(), environment[1].value.end()) != password)
+        if (environment.size() != 2
+            || std::string(environment[1].value.begin(), environment[1].value.end()) != password)
             return errAuthorizationDenied;
         live[authorization.id] = true;
         return errAuthorizationSuccess;
@@ -65,7 +66,10 @@ public:
         freed.push_back(authorization.id);
         return live.erase(authorization.id) ? errAuthorizationSuccess : errAuthorizationInvalidRef;
     }
-    OSStatus checkExternalForm(const AuthorizationExternalForm&, std::string_view) override { return errAuthorizationDenied; }
+    OSStatus checkExternalForm(const AuthorizationExternalForm&, std::string_view) override
+    {
+        return errAuthorizationDenied;
+    }
 
     std::string password = "secret";
     bool failExternalForm = false;
@@ -149,8 +153,7 @@ TEST_F(TaskWrapperTest, ToolRunsInTheResourceFolderWithTheFormOnItsInput)
 {
     writeTool("pwd -P; od -An -v -tx1 | tr -d ' \\n'; echo");
     const std::string zeros(64, '0');
-    EXPECT_EQ(runner.startProcessGetResult(),
-              std::filesystem::canonical(resources.path()).string() + "\n" + zeros)
+    EXPECT_EQ(runner.startProcessGetResult(), std::filesystem::canonical(resources.path()).string() + "\n" + zeros)
         << "unauthenticated: exactly 32 zero bytes, then end of input";
 
     runner.setAdminPassword("secret", "admin");

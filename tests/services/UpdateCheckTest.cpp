@@ -17,17 +17,17 @@ namespace {
 
 constexpr const char* kRunning = "1.0.0";
 
-const UpdateAlert kNoNewer{{"There are no newer versions available",
-                            "You are running the latest version of Veltrona for El Capitan.", {}},
-                           false};
+const UpdateAlert kNoNewer{
+    {"There are no newer versions available", "You are running the latest version of Veltrona for El Capitan.", {}},
+    false};
 const UpdateAlert kUnreachable{{"Unable to check for updates", "The Veltrona web site could not be reached.", {}},
                                false};
 
 UpdateAlert offer(const std::string& version)
 {
     return {{"An update for Veltrona is available",
-             "\nThere is a newer version available (version " + version +
-                 ").\nClick OK to go to the Veltrona for El Capitan web site.\n",
+             "\nThere is a newer version available (version " + version
+                 + ").\nClick OK to go to the Veltrona for El Capitan web site.\n",
              {"OK", "Cancel"}},
             true};
 }
@@ -51,9 +51,12 @@ struct ServedCase {
     UpdateAlert expected;
 };
 
-void PrintTo(const ServedCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const ServedCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
-class UpdateCheckWithCurl : public ::testing::TestWithParam<ServedCase> {};
+class UpdateCheckWithCurl : public ::testing::TestWithParam<ServedCase> { };
 
 TEST_P(UpdateCheckWithCurl, AlertForTheServedVersion)
 {
@@ -84,16 +87,15 @@ TEST_P(UpdateCheckWithCurl, AlertForTheServedVersion)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Served, UpdateCheckWithCurl,
-    ::testing::Values(ServedCase{"SameVersionWithNewline", "1.0.0\n", kNoNewer},
-                      // The last character goes whatever it is.
-                      ServedCase{"SameVersionWithoutNewline", "1.0.0", offer("1.0.")},
-                      ServedCase{"OtherVersion", "1.1.0\n", offer("1.1.0")},
-                      ServedCase{"OlderVersion", "0.9\n", offer("0.9")},
-                      ServedCase{"JustANewline", "\n", kUnreachable},
-                      ServedCase{"NoServer", std::nullopt, kUnreachable}),
-    [](const ::testing::TestParamInfo<ServedCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Served, UpdateCheckWithCurl,
+                         ::testing::Values(ServedCase{"SameVersionWithNewline", "1.0.0\n", kNoNewer},
+                                           // The last character goes whatever it is.
+                                           ServedCase{"SameVersionWithoutNewline", "1.0.0", offer("1.0.")},
+                                           ServedCase{"OtherVersion", "1.1.0\n", offer("1.1.0")},
+                                           ServedCase{"OlderVersion", "0.9\n", offer("0.9")},
+                                           ServedCase{"JustANewline", "\n", kUnreachable},
+                                           ServedCase{"NoServer", std::nullopt, kUnreachable}),
+                         [](const ::testing::TestParamInfo<ServedCase>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace veltrona::test

@@ -24,11 +24,29 @@ TEST(WebSite, BaseAddressesThatPass)
 
 TEST(WebSite, AnythingMoreOrLessIsRefused)
 {
-    for (const char* text :
-         {"", "www.brantholm.com", "ftp://host", "HTTP://host", "https://", "https://host/path", "https://host?q=1",
-          "https://host#x", "https://user@host", "https://host:0", "https://host:65536", "https://host:80x",
-          "https://host:", "https://ho st", "https://-host", "https://host..com", "https://host//", "https://::1",
-          "https://[::g]", "https://[::1]x", "https://{a,b}.com", "https://host;rm -rf", "https://host\n"})
+    for (const char* text : {"",
+                             "www.brantholm.com",
+                             "ftp://host",
+                             "HTTP://host",
+                             "https://",
+                             "https://host/path",
+                             "https://host?q=1",
+                             "https://host#x",
+                             "https://user@host",
+                             "https://host:0",
+                             "https://host:65536",
+                             "https://host:80x",
+                             "https://host:",
+                             "https://ho st",
+                             "https://-host",
+                             "https://host..com",
+                             "https://host//",
+                             "https://::1",
+                             "https://[::g]",
+                             "https://[::1]x",
+                             "https://{a,b}.com",
+                             "https://host;rm -rf",
+                             "https://host\n"})
         EXPECT_EQ(webSiteBase(text), std::nullopt) << text;
 }
 

@@ -10,7 +10,7 @@ namespace veltrona::test {
 
 class FixedProcessInfo : public ProcessInfo {
 public:
-    explicit FixedProcessInfo(std::string version = "Version 10.11.6 (Build 15G31)") : version_(std::move(version)) {}
+    explicit FixedProcessInfo(std::string version = "Version 10.11.6 (Build 15G31)") : version_(std::move(version)) { }
     std::string operatingSystemVersionString() const override { return version_; }
     std::string processName() const override { return "Veltrona"; }
     std::string fullUserName() const override { return "Admin User"; }

@@ -12,7 +12,7 @@ namespace veltrona::test {
 
 class ShellRunner : public CommandRunner {
 public:
-    explicit ShellRunner(std::string firstPathFolder) : firstPathFolder_(std::move(firstPathFolder)) {}
+    explicit ShellRunner(std::string firstPathFolder) : firstPathFolder_(std::move(firstPathFolder)) { }
 
     void setArgs(std::vector<std::string> arguments) override { held_ = std::move(arguments); }
     // Standard output less its last character, as the real runner gives it.

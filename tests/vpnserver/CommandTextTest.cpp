@@ -1,10 +1,10 @@
 // Every command the server files and the server control hand to the runner, compared whole.
 
+#include "platform/ShellWord.h"
 #include "tests/support/RecordingRunner.h"
 #include "tests/support/ShellRunner.h"
 #include "vpnserver/MoveScripts.h"
 #include "vpnserver/ServerControl.h"
-#include "platform/ShellWord.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +20,9 @@ TEST(CommandText, MoveScriptsOnTheMac)
     EXPECT_EQ(serverFileMoveScript(kMac),
               "fileAtPath=$1\n\nmv \"$fileAtPath\" /usr/local/quillfen/vpn\n\n"
               "sudo chown root:wheel /usr/local/quillfen/vpn/com.apple.RemoteAccessServers.plist");
-    EXPECT_EQ(jobFileMoveScript(kMac),
-              "fileAtPath=$1\n\nmv \"$fileAtPath\" /usr/local/quillfen/vpn\n\n"
-              "sudo chown root:wheel /usr/local/quillfen/vpn/com.brantholm.vpn.plist");
-    EXPECT_EQ(moveScriptArguments("S", "/Res dir/it's $x"),
-              (Arguments{"/bin/sh", "-c", "S", "", "/Res dir/it's $x"}));
+    EXPECT_EQ(jobFileMoveScript(kMac), "fileAtPath=$1\n\nmv \"$fileAtPath\" /usr/local/quillfen/vpn\n\n"
+                                       "sudo chown root:wheel /usr/local/quillfen/vpn/com.brantholm.vpn.plist");
+    EXPECT_EQ(moveScriptArguments("S", "/Res dir/it's $x"), (Arguments{"/bin/sh", "-c", "S", "", "/Res dir/it's $x"}));
 }
 
 TEST(CommandText, ServerControlOnTheMac)

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 // Keeps what every command printed, to show that a second de-installation reports nothing.
 class ResultLog final : public CommandRunner {
 public:
-    explicit ResultLog(CommandRunner& inner) : inner_(inner) {}
+    explicit ResultLog(CommandRunner& inner) : inner_(inner) { }
     void setArgs(std::vector<std::string> arguments) override { inner_.setArgs(std::move(arguments)); }
     std::string startProcessGetResult() override { return results.emplace_back(inner_.startProcessGetResult()); }
     std::vector<std::string> results;
@@ -53,8 +53,8 @@ TEST(DeInstallationRunner, RunningServerStoppedFilesAndSecretGoneAccountsStay)
     fs::create_symlink(locations.installedJobFile(), jobLink);
     fs::create_symlink(locations.installedServerFile(), configurationLink);
 
-    const std::string findSecret = "security find-generic-password -a com.apple.ppp.L2TP -s com.apple.net.racoon -w '" +
-                                   paths.map(kSystemKeychain) + "'";
+    const std::string findSecret = "security find-generic-password -a com.apple.ppp.L2TP -s com.apple.net.racoon -w '"
+                                   + paths.map(kSystemKeychain) + "'";
     runner.setArgs(addSharedSecretCommand(paths, "Secret42"));
     runner.startProcessGetResult();
     run(runner, "dscl . -create /Users/alice UniqueID 1010");

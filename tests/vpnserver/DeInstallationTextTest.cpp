@@ -55,11 +55,13 @@ TEST(DeInstallationText, AwkwardRootStaysOneWordAndTheJobNameExpands)
 {
     const PlatformPaths awkward("/home/Jo O'Neil/root");
     const std::string q = "'/home/Jo O'\\''Neil/root";
-    EXPECT_EQ(deInstallationScript(awkward),
-              "for i in vpn\n\ndo \n\n(test `" + q + "/bin/launchctl' list | grep com.brantholm.$i | awk "
-                  "'{print $3}'`) && " + q + "/bin/launchctl' unload -w " + q
-                  + "/Library/LaunchDaemons/'com.brantholm.$i.plist\n\nrm " + q
-                  + "/Library/LaunchDaemons/'com.brantholm.$i.plist\n\ndone\n\nrm -r " + q + "/usr/local/quillfen/vpn'");
+    EXPECT_EQ(deInstallationScript(awkward), "for i in vpn\n\ndo \n\n(test `" + q
+                                                 + "/bin/launchctl' list | grep com.brantholm.$i | awk "
+                                                   "'{print $3}'`) && "
+                                                 + q + "/bin/launchctl' unload -w " + q
+                                                 + "/Library/LaunchDaemons/'com.brantholm.$i.plist\n\nrm " + q
+                                                 + "/Library/LaunchDaemons/'com.brantholm.$i.plist\n\ndone\n\nrm -r "
+                                                 + q + "/usr/local/quillfen/vpn'");
 }
 
 enum class LinkKind { IntoDirectory, IntoSiblingDirectory, Elsewhere, PlainFile, Missing };
@@ -70,9 +72,12 @@ struct LinkCase {
     bool removed;
 };
 
-void PrintTo(const LinkCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const LinkCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
-class ConfigurationLinkRemoval : public ::testing::TestWithParam<LinkCase> {};
+class ConfigurationLinkRemoval : public ::testing::TestWithParam<LinkCase> { };
 
 TEST_P(ConfigurationLinkRemoval, OnlyALinkIntoTheDirectoryGoes)
 {

@@ -1,9 +1,9 @@
 // The first-run installation script's exact text, and the check that runs it only when the
 // installation directory is missing.
+#include "vpnserver/InstallationScript.h"
 #include "platform/PlatformPaths.h"
 #include "tests/support/RecordingRunner.h"
 #include "tests/support/TempDir.h"
-#include "vpnserver/InstallationScript.h"
 
 #include <filesystem>
 #include <string>

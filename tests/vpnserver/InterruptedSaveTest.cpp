@@ -32,8 +32,13 @@ int rounds()
 
 ServerSettings settingsNumbered(int n)
 {
-    return {n % 2 ? "L2TP" : "PPTP", "host" + std::to_string(n) + ".example.org", "secret" + std::to_string(n),
-            "10.0.0.1", "lan", "10.0.0.100", "10.0.0.150"};
+    return {n % 2 ? "L2TP" : "PPTP",
+            "host" + std::to_string(n) + ".example.org",
+            "secret" + std::to_string(n),
+            "10.0.0.1",
+            "lan",
+            "10.0.0.100",
+            "10.0.0.150"};
 }
 
 TEST(InterruptedSave, EveryInstalledFileParsesAfterAKillAtAnyMoment)

@@ -1,8 +1,8 @@
 // Start, restart and stop against the stand-in launchctl acting on a temporary platform root,
 // with the command texts run by a real shell.
 
-#include "tests/vpnserver/ServerFixture.h"
 #include "tests/support/ShellRunner.h"
+#include "tests/vpnserver/ServerFixture.h"
 #include "vpnserver/InstallationScript.h"
 #include "vpnserver/ServerControl.h"
 #include "vpnserver/ServerFileReader.h"

@@ -46,7 +46,7 @@ private:
 
 // The resource directory as the build has it, and as an installed package has it: read-only, the
 // files written first into a run folder inside the platform root.
-class ServerControlRunner : public testing::TestWithParam<bool> {};
+class ServerControlRunner : public testing::TestWithParam<bool> { };
 
 TEST_P(ServerControlRunner, StartAndStopThroughShellTool)
 {
@@ -86,8 +86,8 @@ TEST_P(ServerControlRunner, StartAndStopThroughShellTool)
     runner.setAdminPassword(kTestAdminPassword, kTestAdminName);
     ASSERT_TRUE(runner.checkIfSudoer());
 
-    const ServerSettings settings = {"PPTP", "vpn.example.org", "s\xC3\xA9same", "10.0.0.1, 10.0.0.2", "lan",
-                                     "10.0.0.100", "10.0.0.150"};
+    const ServerSettings settings = {"PPTP", "vpn.example.org", "s\xC3\xA9same", "10.0.0.1, 10.0.0.2",
+                                     "lan",  "10.0.0.100",      "10.0.0.150"};
     auto click = [&](std::string_view title) {
         performVPNAction(title, settings, locations, runner);
         return checkStatusLights(runner).title;

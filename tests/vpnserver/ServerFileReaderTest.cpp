@@ -1,8 +1,8 @@
 // Reading the installed files back, including files that lack what the window wants from them.
 
+#include "vpnserver/ServerFileReader.h"
 #include "tests/vpnserver/ServerFixture.h"
 #include "vpnserver/PortForwardingText.h"
-#include "vpnserver/ServerFileReader.h"
 #include "vpnserver/SharedSecretData.h"
 
 #include <filesystem>
@@ -42,9 +42,11 @@ PlistValue installedServer()
     server.dictionary()->set("SharedSecret", PlistData{'k', 'e', 'y'});
     for (const char* type : {"L2TP", "PPTP"}) {
         PlistValue& e = entry(server, type);
-        dict(e, "DNS").set("OfferedServerAddresses", PlistArray{PlistValue(std::string(type) + ".dns1"), PlistValue(" dns2")});
+        dict(e, "DNS").set("OfferedServerAddresses",
+                           PlistArray{PlistValue(std::string(type) + ".dns1"), PlistValue(" dns2")});
         dict(e, "DNS").set("OfferedSearchDomains", PlistArray{PlistValue(std::string(type) + ".lan")});
-        dict(e, "IPv4").set("DestAddressRanges", PlistArray{PlistValue(std::string(type) + ".first"), PlistValue("last")});
+        dict(e, "IPv4").set("DestAddressRanges",
+                            PlistArray{PlistValue(std::string(type) + ".first"), PlistValue("last")});
     }
     return server;
 }
@@ -58,7 +60,8 @@ PlistValue installedJob(PlistValue arguments)
 
 PlistValue jobFor(const char* serverId)
 {
-    return installedJob(PlistArray{PlistValue("/usr/sbin/vpnd"), PlistValue("-x"), PlistValue("-i"), PlistValue(serverId)});
+    return installedJob(
+        PlistArray{PlistValue("/usr/sbin/vpnd"), PlistValue("-x"), PlistValue("-i"), PlistValue(serverId)});
 }
 
 struct Case {
@@ -73,60 +76,101 @@ struct Case {
 
 TEST(ServerFileReader, ReadsWhatItCanAndLeavesTheRestEmpty)
 {
-    const ServerSettings full = {"L2TP", "vpn.example.org", "key", "L2TP.dns1,  dns2", "L2TP.lan", "L2TP.first", "last"};
-    auto with = [&](auto edit) { ServerSettings s = full; edit(s); return s; };
+    const ServerSettings full = {"L2TP",     "vpn.example.org", "key", "L2TP.dns1,  dns2",
+                                 "L2TP.lan", "L2TP.first",      "last"};
+    auto with = [&](auto edit) {
+        ServerSettings s = full;
+        edit(s);
+        return s;
+    };
     const ServerSettings onlyType = {"L2TP", "", "", "", "", "", ""};
     const Case cases[] = {
         {"complete", [](PlistValue&, PlistValue&) {}, full},
-        {"PPTP job reads the PPTP entry", [](PlistValue&, PlistValue& j) { j = jobFor("com.apple.ppp.PPTP"); },
+        {"PPTP job reads the PPTP entry",
+         [](PlistValue&, PlistValue& j) { j = jobFor("com.apple.ppp.PPTP"); },
          {"PPTP", "vpn.example.org", "key", "PPTP.dns1,  dns2", "PPTP.lan", "PPTP.first", "last"}},
         {"server file missing", nullptr, onlyType, false, true},
         {"server file not a property list", [](PlistValue&, PlistValue&) {}, onlyType, false, true, "\xFF\xFE garbage"},
         {"server file an array", [](PlistValue&, PlistValue&) {}, onlyType, false, true,
          "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><string>x</string></array></plist>"},
-        {"no entry for the type", [](PlistValue& s, PlistValue&) {
-             dict(s, "Servers").find("com")->dictionary()->find("apple")->dictionary()->find("ppp")->dictionary()->remove("L2TP"); },
-         with([](ServerSettings& s) { s.dnsServerAddresses = s.searchDomains = s.startIPAddress = s.endIPAddress = ""; })},
+        {"no entry for the type",
+         [](PlistValue& s, PlistValue&) {
+             dict(s, "Servers")
+                 .find("com")
+                 ->dictionary()
+                 ->find("apple")
+                 ->dictionary()
+                 ->find("ppp")
+                 ->dictionary()
+                 ->remove("L2TP");
+         },
+         with([](ServerSettings& s) {
+             s.dnsServerAddresses = s.searchDomains = s.startIPAddress = s.endIPAddress = "";
+         })},
         {"no DNS", [](PlistValue& s, PlistValue&) { entry(s, "L2TP").dictionary()->remove("DNS"); },
          with([](ServerSettings& s) { s.dnsServerAddresses = s.searchDomains = ""; })},
         {"no IPv4", [](PlistValue& s, PlistValue&) { entry(s, "L2TP").dictionary()->remove("IPv4"); },
          with([](ServerSettings& s) { s.startIPAddress = s.endIPAddress = ""; })},
-        {"one address range element", [](PlistValue& s, PlistValue&) {
-             dict(entry(s, "L2TP"), "IPv4").set("DestAddressRanges", PlistArray{PlistValue("only")}); },
-         with([](ServerSettings& s) { s.startIPAddress = "only"; s.endIPAddress = ""; })},
-        {"no address range elements", [](PlistValue& s, PlistValue&) {
-             dict(entry(s, "L2TP"), "IPv4").set("DestAddressRanges", PlistArray()); },
+        {"one address range element",
+         [](PlistValue& s, PlistValue&) {
+             dict(entry(s, "L2TP"), "IPv4").set("DestAddressRanges", PlistArray{PlistValue("only")});
+         },
+         with([](ServerSettings& s) {
+             s.startIPAddress = "only";
+             s.endIPAddress = "";
+         })},
+        {"no address range elements",
+         [](PlistValue& s, PlistValue&) { dict(entry(s, "L2TP"), "IPv4").set("DestAddressRanges", PlistArray()); },
          with([](ServerSettings& s) { s.startIPAddress = s.endIPAddress = ""; })},
-        {"address ranges not an array", [](PlistValue& s, PlistValue&) {
-             dict(entry(s, "L2TP"), "IPv4").set("DestAddressRanges", "10.0.0.1"); },
+        {"address ranges not an array",
+         [](PlistValue& s, PlistValue&) { dict(entry(s, "L2TP"), "IPv4").set("DestAddressRanges", "10.0.0.1"); },
          with([](ServerSettings& s) { s.startIPAddress = s.endIPAddress = ""; })},
-        {"address range elements not strings", [](PlistValue& s, PlistValue&) {
-             dict(entry(s, "L2TP"), "IPv4").set("DestAddressRanges", PlistArray{PlistValue(1), PlistValue("b")}); },
-         with([](ServerSettings& s) { s.startIPAddress = ""; s.endIPAddress = "b"; })},
-        {"DNS list with a non-string", [](PlistValue& s, PlistValue&) {
-             dict(entry(s, "L2TP"), "DNS").set("OfferedServerAddresses", PlistArray{PlistValue("a"), PlistValue(true), PlistValue("b")}); },
+        {"address range elements not strings",
+         [](PlistValue& s, PlistValue&) {
+             dict(entry(s, "L2TP"), "IPv4").set("DestAddressRanges", PlistArray{PlistValue(1), PlistValue("b")});
+         },
+         with([](ServerSettings& s) {
+             s.startIPAddress = "";
+             s.endIPAddress = "b";
+         })},
+        {"DNS list with a non-string",
+         [](PlistValue& s, PlistValue&) {
+             dict(entry(s, "L2TP"), "DNS")
+                 .set("OfferedServerAddresses", PlistArray{PlistValue("a"), PlistValue(true), PlistValue("b")});
+         },
          with([](ServerSettings& s) { s.dnsServerAddresses = "a, b"; })},
-        {"DNS list a string", [](PlistValue& s, PlistValue&) { dict(entry(s, "L2TP"), "DNS").set("OfferedSearchDomains", "lan"); },
+        {"DNS list a string",
+         [](PlistValue& s, PlistValue&) { dict(entry(s, "L2TP"), "DNS").set("OfferedSearchDomains", "lan"); },
          with([](ServerSettings& s) { s.searchDomains = ""; })},
-        {"secret not UTF-8", [](PlistValue& s, PlistValue&) { s.dictionary()->set("SharedSecret", PlistData{0xC3, 0x28, 'a'}); },
+        {"secret not UTF-8",
+         [](PlistValue& s, PlistValue&) {
+             s.dictionary()->set("SharedSecret", PlistData{0xC3, 0x28, 'a'});
+         },
          with([](ServerSettings& s) { s.sharedSecret = ""; })},
-        {"secret a string", [](PlistValue& s, PlistValue&) { s.dictionary()->set("SharedSecret", "as typed \xE2\x82\xAC"); },
+        {"secret a string",
+         [](PlistValue& s, PlistValue&) { s.dictionary()->set("SharedSecret", "as typed \xE2\x82\xAC"); },
          with([](ServerSettings& s) { s.sharedSecret = "as typed \xE2\x82\xAC"; })},
         {"secret an integer", [](PlistValue& s, PlistValue&) { s.dictionary()->set("SharedSecret", 42); },
          with([](ServerSettings& s) { s.sharedSecret = ""; })},
         {"secret missing", [](PlistValue& s, PlistValue&) { s.dictionary()->remove("SharedSecret"); },
          with([](ServerSettings& s) { s.sharedSecret = ""; })},
-        {"host an array", [](PlistValue& s, PlistValue&) { s.dictionary()->set("VPNHost", PlistArray{PlistValue("h")}); },
+        {"host an array",
+         [](PlistValue& s, PlistValue&) { s.dictionary()->set("VPNHost", PlistArray{PlistValue("h")}); },
          with([](ServerSettings& s) { s.vpnHost = ""; })},
-        {"job without ProgramArguments", [](PlistValue&, PlistValue& j) { j.dictionary()->remove("ProgramArguments"); },
+        {"job without ProgramArguments",
+         [](PlistValue&, PlistValue& j) { j.dictionary()->remove("ProgramArguments"); },
          {"", "vpn.example.org", "key", "", "", "", ""}},
-        {"job with empty ProgramArguments", [](PlistValue&, PlistValue& j) { j = installedJob(PlistArray()); },
+        {"job with empty ProgramArguments",
+         [](PlistValue&, PlistValue& j) { j = installedJob(PlistArray()); },
          {"", "vpn.example.org", "key", "", "", "", ""}},
-        {"job's last argument no string", [](PlistValue&, PlistValue& j) { j = installedJob(PlistArray{PlistValue(1)}); },
+        {"job's last argument no string",
+         [](PlistValue&, PlistValue& j) { j = installedJob(PlistArray{PlistValue(1)}); },
          {"", "vpn.example.org", "key", "", "", "", ""}},
-        {"job's ProgramArguments a string", [](PlistValue&, PlistValue& j) { j = installedJob("com.apple.ppp.L2TP"); },
+        {"job's ProgramArguments a string",
+         [](PlistValue&, PlistValue& j) { j = installedJob("com.apple.ppp.L2TP"); },
          {"", "vpn.example.org", "key", "", "", "", ""}},
-        {"job's last argument without a dot", [](PlistValue&, PlistValue& j) { j = jobFor("vpnd"); },
+        {"job's last argument without a dot",
+         [](PlistValue&, PlistValue& j) { j = jobFor("vpnd"); },
          {"vpnd", "vpn.example.org", "key", "", "", "", ""}},
     };
     for (const Case& c : cases) {

@@ -1,13 +1,13 @@
 // Writing both server files: the window's values land in their keys, the rest is the template's.
 
+#include "vpnserver/ServerFileWriter.h"
 #include "foundation/PlistIO.h"
 #include "tests/support/FileText.h"
 #include "tests/support/RecordingRunner.h"
-#include "tests/vpnserver/ServerFixture.h"
 #include "tests/support/ShellRunner.h"
+#include "tests/vpnserver/ServerFixture.h"
 #include "vpnserver/MoveScripts.h"
 #include "vpnserver/ServerFileReader.h"
-#include "vpnserver/ServerFileWriter.h"
 
 #include <filesystem>
 #include <fstream>
@@ -57,7 +57,7 @@ PlistData bytesOf(std::string_view text)
 
 ServerSettings sampleSettings(const std::string& type)
 {
-    return {type, "vpn.example.org", "s3cret", "10.0.0.1, 10.0.0.2", "home.lan,example.org",
+    return {type,         "vpn.example.org", "s3cret", "10.0.0.1, 10.0.0.2", "home.lan,example.org",
             "10.0.0.100", "10.0.0.150"};
 }
 
@@ -96,8 +96,10 @@ TEST(ServerFileWriter, WritesTheWindowsValuesOverTheTemplatesForEitherType)
         EXPECT_FALSE(fs::exists(fixture.locations().serverTemporaryCopy()));
         EXPECT_FALSE(fs::exists(fixture.locations().jobTemporaryCopy()));
         const std::string vpn = (fixture.root() / "usr/local/quillfen/vpn/").string();
-        EXPECT_EQ(fixture.sudoLog(), "chown|root:wheel|" + vpn + "com.apple.RemoteAccessServers.plist|\n"
-                                     "chown|root:wheel|" + vpn + "com.brantholm.vpn.plist|\n");
+        EXPECT_EQ(fixture.sudoLog(), "chown|root:wheel|" + vpn
+                                         + "com.apple.RemoteAccessServers.plist|\n"
+                                           "chown|root:wheel|"
+                                         + vpn + "com.brantholm.vpn.plist|\n");
     }
 }
 
@@ -144,12 +146,13 @@ TEST(ServerFileWriter, SecretIsStoredAsItsUtf8BytesAndReadBackIdentical)
 TEST(ServerFileWriter, TheFileHoldingTheSecretIsReadableByItsOwnerAlone)
 {
     auto modeOf = [](const std::string& path) {
-        struct stat status {};
+        struct stat status { };
         return ::stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0u;
     };
     ServerFixture fixture;
     const ServerFileLocations& files = fixture.locations();
-    for (const std::string& earlier : {files.serverTemporaryCopy(), files.installedServerFile(), files.installedJobFile()}) {
+    for (const std::string& earlier :
+         {files.serverTemporaryCopy(), files.installedServerFile(), files.installedJobFile()}) {
         writeText(earlier, "readable by all");
         ::chmod(earlier.c_str(), 0644);
     }

@@ -34,8 +34,7 @@ PlistValue readTemplate(const char* name)
 } // namespace
 
 ServerFixture::ServerFixture(const std::string& resourceFolderName, const std::string& rootFolderName)
-    : root_(temp_ / rootFolderName),
-      resources_((temp_ / resourceFolderName).string()),
+    : root_(temp_ / rootFolderName), resources_((temp_ / resourceFolderName).string()),
       locations_(resources_, PlatformPaths(root_))
 {
     fs::create_directories(root_ / "usr/local/quillfen/vpn");
@@ -48,7 +47,8 @@ ServerFixture::ServerFixture(const std::string& resourceFolderName, const std::s
     // The Mac's sudo runs the command as root; here it only notes what it was asked.
     fs::create_directories(toolFolder());
     const fs::path sudo = fs::path(toolFolder()) / "sudo";
-    std::ofstream(sudo) << "#!/bin/sh\nprintf '%s|' \"$@\" >> \"$(dirname \"$0\")/sudo.log\"\necho >> \"$(dirname \"$0\")/sudo.log\"\n";
+    std::ofstream(sudo)
+        << "#!/bin/sh\nprintf '%s|' \"$@\" >> \"$(dirname \"$0\")/sudo.log\"\necho >> \"$(dirname \"$0\")/sudo.log\"\n";
     fs::permissions(sudo, fs::perms::owner_all);
 }
 

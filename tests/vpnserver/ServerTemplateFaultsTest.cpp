@@ -41,35 +41,45 @@ TEST(ServerTemplateFaults, EachFileIsWrittenOnlyFromAUsableTemplate)
 {
     const Case cases[] = {
         {"both fine", [](const ServerFixture&) {}, Moved::Both},
-        {"server template missing",
-         [](const ServerFixture& f) { fs::remove(f.locations().serverTemplate()); }, Moved::JobOnly},
+        {"server template missing", [](const ServerFixture& f) { fs::remove(f.locations().serverTemplate()); },
+         Moved::JobOnly},
         {"server template not a property list",
-         [](const ServerFixture& f) { f.installRaw(f.locations().serverTemplate(), "<plist><dict><key>"); }, Moved::JobOnly},
+         [](const ServerFixture& f) { f.installRaw(f.locations().serverTemplate(), "<plist><dict><key>"); },
+         Moved::JobOnly},
         {"server template an array",
-         [](const ServerFixture& f) { f.installRaw(f.locations().serverTemplate(),
-             "<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>"); }, Moved::JobOnly},
-        {"job template missing",
-         [](const ServerFixture& f) { fs::remove(f.locations().jobTemplate()); }, Moved::ServerOnly},
+         [](const ServerFixture& f) {
+             f.installRaw(f.locations().serverTemplate(),
+                          "<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>");
+         },
+         Moved::JobOnly},
+        {"job template missing", [](const ServerFixture& f) { fs::remove(f.locations().jobTemplate()); },
+         Moved::ServerOnly},
         {"job template without ProgramArguments",
          [](const ServerFixture& f) { replaceFile(f.locations().jobTemplate(), jobWithArguments(std::nullopt)); },
          Moved::ServerOnly},
         {"job template with empty ProgramArguments",
-         [](const ServerFixture& f) { replaceFile(f.locations().jobTemplate(), jobWithArguments(PlistValue(PlistArray()))); },
+         [](const ServerFixture& f) {
+             replaceFile(f.locations().jobTemplate(), jobWithArguments(PlistValue(PlistArray())));
+         },
          Moved::ServerOnly},
         {"job template whose last argument is no string",
-         [](const ServerFixture& f) { replaceFile(f.locations().jobTemplate(),
-             jobWithArguments(PlistValue(PlistArray{PlistValue("/usr/sbin/vpnd"), PlistValue(7)}))); },
+         [](const ServerFixture& f) {
+             replaceFile(f.locations().jobTemplate(),
+                         jobWithArguments(PlistValue(PlistArray{PlistValue("/usr/sbin/vpnd"), PlistValue(7)})));
+         },
          Moved::ServerOnly},
         {"job ProgramArguments a string",
          [](const ServerFixture& f) { replaceFile(f.locations().jobTemplate(), jobWithArguments(PlistValue("vpnd"))); },
          Moved::ServerOnly},
         // A stale copy must not be installed when the fresh one could not be written over it.
         {"server temporary copy cannot be written",
-         [](const ServerFixture& f) { fs::create_directories(f.locations().serverTemporaryCopy() + "/stale"); }, Moved::JobOnly},
+         [](const ServerFixture& f) { fs::create_directories(f.locations().serverTemporaryCopy() + "/stale"); },
+         Moved::JobOnly},
         {"job temporary copy cannot be written",
-         [](const ServerFixture& f) { fs::create_directories(f.locations().jobTemporaryCopy() + "/stale"); }, Moved::ServerOnly},
-        {"both templates missing",
-         [](const ServerFixture& f) { fs::remove_all(f.resources() + "/VPNStuff"); }, Moved::Neither},
+         [](const ServerFixture& f) { fs::create_directories(f.locations().jobTemporaryCopy() + "/stale"); },
+         Moved::ServerOnly},
+        {"both templates missing", [](const ServerFixture& f) { fs::remove_all(f.resources() + "/VPNStuff"); },
+         Moved::Neither},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -98,8 +108,14 @@ TEST(ServerTemplateFaults, AServerTemplateWithoutTheTypesEntryStillCarriesHostAn
 {
     ServerFixture fixture;
     PlistValue server = ServerFixture::serverTemplate();
-    PlistValue* ppp = server.dictionary()->find("Servers")->dictionary()->find("com")->dictionary()
-                          ->find("apple")->dictionary()->find("ppp");
+    PlistValue* ppp = server.dictionary()
+                          ->find("Servers")
+                          ->dictionary()
+                          ->find("com")
+                          ->dictionary()
+                          ->find("apple")
+                          ->dictionary()
+                          ->find("ppp");
     ASSERT_NE(ppp, nullptr);
     ppp->dictionary()->remove("PPTP");
     // The L2TP entry keeps its DNS but loses IPv4: the stores into what is missing do nothing.
@@ -109,7 +125,8 @@ TEST(ServerTemplateFaults, AServerTemplateWithoutTheTypesEntryStillCarriesHostAn
     for (const char* type : {"PPTP", "L2TP"}) {
         SCOPED_TRACE(type);
         RecordingRunner runner;
-        EXPECT_TRUE(vpnConfig({type, "host", "s", "1.1.1.1", "", "a", "b"}, fixture.locations(), runner).serverFile.ok());
+        EXPECT_TRUE(
+            vpnConfig({type, "host", "s", "1.1.1.1", "", "a", "b"}, fixture.locations(), runner).serverFile.ok());
         std::optional<PlistValue> written = readPlistFile(fixture.locations().serverTemporaryCopy());
         ASSERT_TRUE(written.has_value());
 
@@ -117,9 +134,19 @@ TEST(ServerTemplateFaults, AServerTemplateWithoutTheTypesEntryStillCarriesHostAn
         expected.dictionary()->set("VPNHost", "host");
         expected.dictionary()->set("SharedSecret", PlistData{'s'});
         if (std::string(type) == "L2TP") {
-            PlistDictionary* dns = expected.dictionary()->find("Servers")->dictionary()->find("com")->dictionary()
-                                       ->find("apple")->dictionary()->find("ppp")->dictionary()->find("L2TP")
-                                       ->dictionary()->find("DNS")->dictionary();
+            PlistDictionary* dns = expected.dictionary()
+                                       ->find("Servers")
+                                       ->dictionary()
+                                       ->find("com")
+                                       ->dictionary()
+                                       ->find("apple")
+                                       ->dictionary()
+                                       ->find("ppp")
+                                       ->dictionary()
+                                       ->find("L2TP")
+                                       ->dictionary()
+                                       ->find("DNS")
+                                       ->dictionary();
             dns->set("OfferedServerAddresses", PlistArray{PlistValue("1.1.1.1")});
             dns->set("OfferedSearchDomains", PlistArray{PlistValue("")});
         }

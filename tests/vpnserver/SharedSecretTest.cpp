@@ -1,10 +1,10 @@
 // Storing a new shared secret: the keychain item racoon reads and the installed server file agree.
 
+#include "vpnserver/SharedSecret.h"
 #include "foundation/PlistIO.h"
 #include "tests/support/PrivilegedMac.h"
 #include "tests/support/ProcessRun.h"
 #include "vpnserver/ServerFileLocations.h"
-#include "vpnserver/SharedSecret.h"
 #include "vpnserver/SharedSecretData.h"
 
 #include <filesystem>
@@ -40,11 +40,10 @@ protected:
     // What racoon would find, or nothing.
     std::optional<std::string> keychainSecret() const
     {
-        const ProcessRun found =
-            runProgram((mac->root() / "usr/bin/security").string(),
-                       {"find-generic-password", "-a", "com.apple.ppp.L2TP", "-s", "com.apple.net.racoon", "-w",
-                        "/Library/Keychains/System.keychain"},
-                       {{"VELTRONA_PLATFORM_ROOT", mac->root().string()}});
+        const ProcessRun found = runProgram((mac->root() / "usr/bin/security").string(),
+                                            {"find-generic-password", "-a", "com.apple.ppp.L2TP", "-s",
+                                             "com.apple.net.racoon", "-w", "/Library/Keychains/System.keychain"},
+                                            {{"VELTRONA_PLATFORM_ROOT", mac->root().string()}});
         if (found.exitStatus != 0)
             return std::nullopt;
         return found.out.substr(0, found.out.size() - 1);
@@ -65,8 +64,8 @@ TEST_F(SharedSecretStore, TheKeychainAndTheFileAgreeOnEverySecret)
 {
     const fs::path trap = mac->root() / "trap";
     // Secrets read back from a file may hold anything; each arrives unchanged, and runs nothing.
-    for (const std::string& secret : std::vector<std::string>{"Plain42", "two words", "it's \"quoted\"", "$(touch " + trap.string() + ")",
-                                     "s\xC3\xA9same"}) {
+    for (const std::string& secret : std::vector<std::string>{"Plain42", "two words", "it's \"quoted\"",
+                                                              "$(touch " + trap.string() + ")", "s\xC3\xA9same"}) {
         ASSERT_TRUE(storeSharedSecret(secret, *locations, mac->runner()).ok()) << secret;
         EXPECT_EQ(keychainSecret(), secret);
         EXPECT_EQ(fileSecret(), secret);

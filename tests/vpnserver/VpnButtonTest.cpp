@@ -1,12 +1,12 @@
 // The button's states, the Option key, and what a click runs in which order.
 
+#include "vpnserver/VpnButton.h"
 #include "foundation/KeyPath.h"
 #include "foundation/PlistIO.h"
 #include "tests/support/RecordingRunner.h"
 #include "tests/support/TempDir.h"
 #include "vpnserver/InstallationScript.h"
 #include "vpnserver/ServerControl.h"
-#include "vpnserver/VpnButton.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -55,16 +55,11 @@ TEST(VpnButton, OptionKeySwapsRestartAndStopOnly)
         std::optional<std::string> newTitle;
     };
     const Case cases[] = {
-        {option, "Restart VPN", "Stop VPN"},
-        {option | shift, "Restart VPN", "Stop VPN"},
-        {0, "Stop VPN", "Restart VPN"},
-        {shift, "Stop VPN", "Restart VPN"},
-        {option, "Stop VPN", std::nullopt},
-        {0, "Restart VPN", std::nullopt},
-        {option, "Start VPN", std::nullopt},
-        {0, "Start VPN", std::nullopt},
-        {option, "restart vpn", std::nullopt},
-        {option, "", std::nullopt},
+        {option, "Restart VPN", "Stop VPN"},   {option | shift, "Restart VPN", "Stop VPN"},
+        {0, "Stop VPN", "Restart VPN"},        {shift, "Stop VPN", "Restart VPN"},
+        {option, "Stop VPN", std::nullopt},    {0, "Restart VPN", std::nullopt},
+        {option, "Start VPN", std::nullopt},   {0, "Start VPN", std::nullopt},
+        {option, "restart vpn", std::nullopt}, {option, "", std::nullopt},
     };
     for (const Case& c : cases)
         EXPECT_EQ(titleForModifierFlags(c.flags, c.title), c.newTitle) << c.title << " " << c.flags;
