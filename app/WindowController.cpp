@@ -10,6 +10,7 @@
 #include "app/ModifierFlagsFilter.h"
 #include "app/Sheet.h"
 #include "app/WindowStyle.h"
+#include "foundation/Text.h"
 #include "services/TaskWrapper.h"
 #include "vpnserver/RunFolder.h"
 
@@ -191,6 +192,17 @@ void WindowController::connectActions()
     for (QLineEdit* field : {userNameField, sharedSecretPanelField})
         connectAction(field, &QLineEdit::textEdited, &WindowController::controlTextDidChange);
     connectAction(userAccountsTableView, &QTableView::doubleClicked, &WindowController::handleDoubleClick);
+
+    // Control characters typed or pasted into a settings field would make the server file no
+    // longer readable as XML by other programs: they are dropped as they arrive.
+    for (QLineEdit* field :
+         {vpnHostField, dnsServerAddressesField, searchDomainsField, startIPAddressField, endIPAddressField}) {
+        connect(field, &QLineEdit::textEdited, this, [field](const QString& text) {
+            const QString kept = QString::fromStdString(withoutControlCharacters(text.toStdString()));
+            if (kept != text)
+                field->setText(kept);
+        });
+    }
 }
 
 void WindowController::showWindow()

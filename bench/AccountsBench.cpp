@@ -1,12 +1,14 @@
 // The account list's reload: reading a listing of 10,000 VPN users, and the whole reload through
 // the privileged runner, shellTool and the stand-in dscl on an emulated Mac holding them.
 
+#include "accounts/AccountActions.h"
 #include "accounts/AccountListing.h"
 #include "foundation/PlistIO.h"
 #include "platform/PlatformRoot.h"
 #include "platform/emulated/AuthorizationServicesEmulated.h"
 #include "platform/emulated/Directory.h"
 #include "services/TaskWrapper.h"
+#include "tests/support/PrivilegedMac.h"
 #include "tests/support/TempPlatformRoot.h"
 
 #include <benchmark/benchmark.h>
@@ -123,5 +125,20 @@ void BM_ReloadThroughRunner(benchmark::State& state)
 BENCHMARK(BM_ReloadThroughRunner)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
+
+// One account created end to end on the emulated Mac, as the window's "Create" does it: the two
+// name probes, the id listing and the creation script, each through the real runner and shellTool.
+void BM_CreateAccount(benchmark::State& state)
+{
+    veltrona::test::PrivilegedMac mac;
+    int next = 0;
+    for (auto _ : state) {
+        if (veltrona::createVPNAccount(mac.runner(), "bench" + std::to_string(next++), "pw")) {
+            state.SkipWithError("the account was refused");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_CreateAccount)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 
 BENCHMARK_MAIN();

@@ -148,4 +148,16 @@ std::string trimWhitespace(std::string_view text)
     return std::string(text.substr(begin, end - begin));
 }
 
+std::string withoutControlCharacters(std::string_view text)
+{
+    std::string kept;
+    kept.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == 0 || byte >= 0x20 || c == '\t' || c == '\n' || c == '\r')
+            kept += c;
+    }
+    return kept;
+}
+
 } // namespace veltrona

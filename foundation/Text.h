@@ -16,6 +16,10 @@ std::string join(const std::vector<std::string>& pieces, std::string_view separa
 // a number beyond int's range gives INT_MAX or INT_MIN.
 int intValue(std::string_view text);
 
+// The text without the control characters 0x01-0x1F other than tab, line feed and carriage return,
+// which no XML reader accepts in a file.
+std::string withoutControlCharacters(std::string_view text);
+
 // Strips Unicode Zs characters and tab from both ends; line ends stay.
 std::string trimWhitespace(std::string_view text);
 
