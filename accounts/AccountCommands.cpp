@@ -22,18 +22,6 @@ std::string insideSingleQuotes(const std::string& text)
 
 } // namespace
 
-std::string singleQuoted(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
-}
-
 CommandArguments nameProbeCommand(const std::string& name)
 {
     return shellCommand("dscl . -list /Users | grep -i '^" + insideSingleQuotes(name) + "$'");

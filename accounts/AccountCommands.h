@@ -25,7 +25,4 @@ CommandArguments administratorProbeCommand(const std::string& name);
 std::string deletionScript();
 CommandArguments deletionCommand(const std::string& name);
 
-// The POSIX single-quoted form of a text: ' becomes '\''.
-std::string singleQuoted(const std::string& text);
-
 } // namespace veltrona

@@ -32,9 +32,11 @@ std::string shellWord(std::string_view text)
     bool plain = !text.empty();
     for (char c : text)
         plain = plain && isPlainCharacter(c);
-    if (plain)
-        return std::string(text);
+    return plain ? std::string(text) : singleQuoted(text);
+}
 
+std::string singleQuoted(std::string_view text)
+{
     std::string quoted = "'";
     for (char c : text) {
         if (c == '\'')
@@ -42,8 +44,7 @@ std::string shellWord(std::string_view text)
         else
             quoted += c;
     }
-    quoted += '\'';
-    return quoted;
+    return quoted + "'";
 }
 
 } // namespace veltrona

@@ -11,4 +11,7 @@ namespace veltrona {
 // still arrives as one unchanged word.
 std::string shellWord(std::string_view text);
 
+// The POSIX single-quoted form of a text, always quoted: ' becomes '\''.
+std::string singleQuoted(std::string_view text);
+
 } // namespace veltrona

@@ -2,6 +2,7 @@
 
 #include "accounts/AccountCommands.h"
 #include "accounts/NextUserID.h"
+#include "platform/ShellWord.h"
 #include "tests/support/FileText.h"
 #include "tests/support/ShellRunner.h"
 #include "tests/support/TempDir.h"
