@@ -36,10 +36,10 @@ int runChown(const std::vector<std::string>& arguments, const PlatformPaths& pla
     const bool quiet = std::any_of(parsed->options.begin(), parsed->options.end(),
                                    [](const auto& option) { return option.first == 'f'; });
 
-    const std::string& spec = parsed->operands.front();
-    const std::size_t colon = spec.find(':');
-    const std::string owner = spec.substr(0, colon);
-    const std::string group = colon == std::string::npos ? std::string() : spec.substr(colon + 1);
+    const std::string& ownerAndGroup = parsed->operands.front();
+    const std::size_t colon = ownerAndGroup.find(':');
+    const std::string owner = ownerAndGroup.substr(0, colon);
+    const std::string group = colon == std::string::npos ? std::string() : ownerAndGroup.substr(colon + 1);
     const Directory directory(platform.root());
     if (!owner.empty() && !known(directory, RecordType::Users, owner)) {
         err << "chown: " << owner << ": illegal user name\n";

@@ -63,13 +63,7 @@ inline PlistValue bytes(std::string_view text)
 
 class AccountWindow : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        window = &bed.makeController();
-        window->administratorField->setText(QStringLiteral("admin"));
-        window->passwordField->setText(QStringLiteral("secret"));
-        ASSERT_EQ(window->shouldAccessBeGranted(), 0);
-    }
+    void SetUp() override { window = &bed.makeLoggedInController(); }
 
     void addVpnUser(const std::string& name, int uid, const std::string& realName = "VPN-User")
     {

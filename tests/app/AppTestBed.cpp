@@ -4,6 +4,9 @@
 #include "app/WindowController.h"
 #include "platform/PlatformRoot.h"
 
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <stdexcept>
 
@@ -41,6 +44,15 @@ AppTestBed::~AppTestBed()
         ::setenv(kPlatformRootVariable, previousRoot_.c_str(), 1);
     else
         ::unsetenv(kPlatformRootVariable);
+}
+
+WindowController& AppTestBed::makeLoggedInController()
+{
+    WindowController& window = makeController();
+    window.administratorField->setText(QString::fromLatin1(kTestAdminName));
+    window.passwordField->setText(QString::fromLatin1(kTestAdminPassword));
+    EXPECT_EQ(window.shouldAccessBeGranted(), 0) << "the administrator could not log in";
+    return window;
 }
 
 void AppTestBed::destroyController()

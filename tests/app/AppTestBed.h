@@ -43,6 +43,9 @@ public:
     // A controller made as the framework makes it (class initialised, window shown).
     WindowController& makeController();
     WindowController& controller() { return *controller_; }
+    // The same, logged in from the sheet as the emulated Mac's administrator; a failed login is a
+    // test failure.
+    WindowController& makeLoggedInController();
     // As the program's end does: the controller and everything it holds go.
     void destroyController();
 

@@ -12,6 +12,7 @@
 #include "app/UserDefaults.h"
 #include "app/WindowSnapshot.h"
 #include "tests/app/AccountWindow.h"
+#include "tests/app/KeptPicture.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -21,13 +22,6 @@
 
 namespace veltrona::test {
 namespace {
-
-void keep(const QImage& picture, const char* name)
-{
-    const QByteArray folder = qgetenv("VELTRONA_WINDOW_PICTURES");
-    if (!folder.isEmpty())
-        picture.save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + QLatin1String(name), "PNG");
-}
 
 QImage pictureOf(QWidget* widget)
 {

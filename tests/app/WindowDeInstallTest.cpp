@@ -31,10 +31,7 @@ class WindowDeInstall : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        window = &bed.makeController();
-        window->administratorField->setText(u"admin"_s);
-        window->passwordField->setText(u"secret"_s);
-        ASSERT_EQ(window->shouldAccessBeGranted(), 0);
+        window = &bed.makeLoggedInController();
         window->doStartUpChecks();
         window->sharedSecretField->setText(u"Secret42"_s);
         QTest::mouseClick(window->vpnButton, Qt::LeftButton); // Start VPN

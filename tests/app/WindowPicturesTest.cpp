@@ -8,6 +8,7 @@
 #include "app/WindowSnapshot.h"
 #include "services/WebSite.h"
 #include "tests/app/AppTestBed.h"
+#include "tests/app/KeptPicture.h"
 #include "tests/app/ScopedEnvironment.h"
 
 #include <QAction>
@@ -20,13 +21,6 @@
 
 namespace veltrona::test {
 namespace {
-
-void keep(const QImage& picture, const char* name)
-{
-    const QByteArray folder = qgetenv("VELTRONA_WINDOW_PICTURES");
-    if (!folder.isEmpty())
-        picture.save(QString::fromLocal8Bit(folder) + QLatin1Char('/') + QLatin1String(name), "PNG");
-}
 
 TEST(WindowPictures, WindowAloneAndWithEachSheet)
 {

@@ -29,10 +29,7 @@ TEST(WindowRunFolder, SettingsAreInstalledEvenWhenTheApplicationFolderTakesNoFil
     // Folders where the temporary copies used to go: no write there can succeed, even as root.
     for (const char* name : {kServerFileName, kJobFileName})
         fs::create_directories(bed.resourceFolder / name);
-    WindowController& window = bed.makeController();
-    window.administratorField->setText(QStringLiteral("admin"));
-    window.passwordField->setText(QStringLiteral("secret"));
-    ASSERT_EQ(window.shouldAccessBeGranted(), 0);
+    WindowController& window = bed.makeLoggedInController();
 
     window.vpnHostField->setText(QStringLiteral("vpn.example.org"));
     QTest::mouseClick(window.vpnButton, Qt::LeftButton);
@@ -53,10 +50,7 @@ TEST(WindowRunFolder, SettingsAreInstalledEvenWhenTheApplicationFolderTakesNoFil
 TEST(WindowRunFolder, AWriteThatFailsIsLoggedAndInstallsNothing)
 {
     AppTestBed bed(AppTestBed::Commands::RunAsRoot);
-    WindowController& window = bed.makeController();
-    window.administratorField->setText(QStringLiteral("admin"));
-    window.passwordField->setText(QStringLiteral("secret"));
-    ASSERT_EQ(window.shouldAccessBeGranted(), 0);
+    WindowController& window = bed.makeLoggedInController();
     for (const auto& entry : fs::directory_iterator(runFolderParent(bed))) {
         fs::remove_all(entry.path());
         writeText(entry.path(), "no longer a folder");

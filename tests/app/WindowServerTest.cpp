@@ -58,13 +58,7 @@ QImage picture(const WindowController& window, const char* name)
 // The window after a successful login, commands run as root on the emulated Mac.
 class WindowServer : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        window = &bed.makeController();
-        window->administratorField->setText(QStringLiteral("admin"));
-        window->passwordField->setText(QStringLiteral("secret"));
-        ASSERT_EQ(window->shouldAccessBeGranted(), 0);
-    }
+    void SetUp() override { window = &bed.makeLoggedInController(); }
 
     void click() { QTest::mouseClick(window->vpnButton, Qt::LeftButton); }
 
