@@ -3,6 +3,8 @@
 
 #include "accounts/ListedUser.h"
 
+#include "foundation/XmlScanner.h"
+
 #include <array>
 
 namespace veltrona {
@@ -12,76 +14,8 @@ namespace {
 constexpr std::array<std::string_view, 4> kAttributes = {"dsAttrTypeStandard:RecordName", "dsAttrTypeStandard:RealName",
                                                          "dsAttrTypeStandard:UniqueID", "dsAttrTypeStandard:UserShell"};
 
-class Scanner {
-public:
-    explicit Scanner(std::string_view text) : text_(text) { }
-
-    void skipBlanks()
-    {
-        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n'))
-            ++at_;
-    }
-    bool take(std::string_view token)
-    {
-        if (text_.compare(at_, token.size(), token) != 0)
-            return false;
-        at_ += token.size();
-        return true;
-    }
-    bool skipPast(std::string_view token)
-    {
-        const std::size_t found = text_.find(token, at_);
-        if (found == std::string_view::npos)
-            return false;
-        at_ = found + token.size();
-        return true;
-    }
-    bool atEnd() const { return at_ == text_.size(); }
-    char previous() const { return at_ > 0 ? text_[at_ - 1] : '\0'; }
-
-    // Character data up to the next "<" with the five named entities replaced; nothing for any
-    // other entity or a carriage return, whose reading the general reader decides.
-    std::optional<std::string> characters()
-    {
-        const std::size_t end = text_.find('<', at_);
-        if (end == std::string_view::npos)
-            return std::nullopt;
-        const std::string_view raw = text_.substr(at_, end - at_);
-        at_ = end;
-        if (raw.find_first_of("&\r") == std::string_view::npos)
-            return std::string(raw);
-        std::string decoded;
-        for (std::size_t i = 0; i < raw.size();) {
-            if (raw[i] == '\r')
-                return std::nullopt;
-            if (raw[i] != '&') {
-                decoded.push_back(raw[i++]);
-                continue;
-            }
-            static constexpr std::pair<std::string_view, char> kEntities[] = {
-                {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
-            bool known = false;
-            for (const auto& [entity, character] : kEntities) {
-                if (raw.compare(i, entity.size(), entity) == 0) {
-                    decoded.push_back(character);
-                    i += entity.size();
-                    known = true;
-                    break;
-                }
-            }
-            if (!known)
-                return std::nullopt;
-        }
-        return decoded;
-    }
-
-private:
-    std::string_view text_;
-    std::size_t at_ = 0;
-};
-
 // An array of strings; `first` receives its first string unless it is null.
-bool scanStrings(Scanner& scan, std::optional<std::string>* first)
+bool scanStrings(XmlScanner& scan, std::optional<std::string>* first)
 {
     if (scan.take("<array/>"))
         return true;
@@ -106,7 +40,7 @@ bool scanStrings(Scanner& scan, std::optional<std::string>* first)
     }
 }
 
-bool scanRecord(Scanner& scan, ListedUser& user)
+bool scanRecord(XmlScanner& scan, ListedUser& user)
 {
     std::array<std::optional<std::string>*, 4> slots = {&user.recordName, &user.realName, &user.uniqueId,
                                                         &user.userShell};
@@ -147,7 +81,7 @@ std::optional<std::vector<ListedUser>> scanListing(std::string_view text)
     // The general reader refuses text holding NUL; so must this road.
     if (text.find('\0') != std::string_view::npos)
         return std::nullopt;
-    Scanner scan(text);
+    XmlScanner scan(text);
     scan.skipBlanks();
     if (scan.take("<?xml") && !scan.skipPast("?>"))
         return std::nullopt;

@@ -1,77 +1,14 @@
 #include "platform/tools/dsclRecordScan.h"
 
+#include "foundation/XmlScanner.h"
+
 #include <algorithm>
 
 namespace veltrona {
 
 namespace {
 
-class Scanner {
-public:
-    explicit Scanner(std::string_view text) : text_(text) { }
-
-    void skipBlanks()
-    {
-        while (at_ < text_.size()
-               && (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n' || text_[at_] == '\r'))
-            ++at_;
-    }
-    bool take(std::string_view token)
-    {
-        if (text_.substr(at_).starts_with(token)) {
-            at_ += token.size();
-            return true;
-        }
-        return false;
-    }
-    bool skipPast(std::string_view token)
-    {
-        const std::size_t found = text_.find(token, at_);
-        if (found == std::string_view::npos)
-            return false;
-        at_ = found + token.size();
-        return true;
-    }
-    bool atEnd() const { return at_ == text_.size(); }
-    char previous() const { return at_ > 0 ? text_[at_ - 1] : '\0'; }
-
-    // Character data up to the next "<", with the five named entities replaced.
-    std::optional<std::string> characters()
-    {
-        const std::size_t end = text_.find('<', at_);
-        if (end == std::string_view::npos)
-            return std::nullopt;
-        std::string decoded;
-        decoded.reserve(end - at_);
-        while (at_ < end) {
-            const char c = text_[at_];
-            // Line-end handling of XML readers differs: the full reader decides.
-            if (c == '\r')
-                return std::nullopt;
-            if (c != '&') {
-                decoded.push_back(c);
-                ++at_;
-                continue;
-            }
-            static constexpr std::pair<std::string_view, char> kEntities[] = {
-                {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
-            const auto entity = std::find_if(std::begin(kEntities), std::end(kEntities), [&](const auto& e) {
-                return text_.substr(at_, end - at_).starts_with(e.first);
-            });
-            if (entity == std::end(kEntities))
-                return std::nullopt;
-            decoded.push_back(entity->second);
-            at_ += entity->first.size();
-        }
-        return decoded;
-    }
-
-private:
-    std::string_view text_;
-    std::size_t at_ = 0;
-};
-
-bool scanPrologue(Scanner& scan)
+bool scanPrologue(XmlScanner& scan)
 {
     scan.skipBlanks();
     if (scan.take("<?xml") && !scan.skipPast("?>"))
@@ -87,7 +24,7 @@ bool scanPrologue(Scanner& scan)
 }
 
 // One array value; `keep` collects its strings, or is null when the key is not wanted.
-bool scanArray(Scanner& scan, std::vector<std::string>* keep)
+bool scanArray(XmlScanner& scan, std::vector<std::string>* keep)
 {
     if (scan.take("<array/>"))
         return true;
@@ -121,7 +58,7 @@ bool scanArray(Scanner& scan, std::vector<std::string>* keep)
 std::optional<std::vector<std::optional<std::vector<std::string>>>> scanRecordFile(
     std::string_view text, const std::vector<std::string>& wantedKeys)
 {
-    Scanner scan(text);
+    XmlScanner scan(text);
     if (!scanPrologue(scan))
         return std::nullopt;
     std::vector<std::optional<std::vector<std::string>>> values(wantedKeys.size());
