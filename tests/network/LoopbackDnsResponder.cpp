@@ -1,5 +1,7 @@
 #include "tests/network/LoopbackDnsResponder.h"
 
+#include "tests/support/LoopbackSocket.h"
+
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdint>
@@ -15,24 +17,6 @@ namespace {
 
 constexpr int kMaxQueries = 40;
 constexpr auto kLifetime = std::chrono::seconds(20);
-
-int boundLoopbackUdpSocket(int& port)
-{
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (fd < 0)
-        return -1;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
-        || ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    port = ntohs(address.sin_port);
-    return fd;
-}
 
 // The question's name as text and the offset just past its type and class; nothing when the
 // query is not one plain question.
@@ -78,7 +62,7 @@ void appendShort(std::vector<std::uint8_t>& out, unsigned value)
 
 LoopbackDnsResponder::LoopbackDnsResponder(std::vector<std::string> answers) : answers_(std::move(answers))
 {
-    socket_ = boundLoopbackUdpSocket(port_);
+    socket_ = boundLoopbackSocket(SOCK_DGRAM, port_);
     if (socket_ < 0)
         return;
     timeval timeout{0, 100 * 1000};
@@ -146,7 +130,7 @@ void LoopbackDnsResponder::serve()
 int closedLoopbackUdpPort()
 {
     int port = 0;
-    const int fd = boundLoopbackUdpSocket(port);
+    const int fd = boundLoopbackSocket(SOCK_DGRAM, port);
     if (fd < 0)
         return 0;
     ::close(fd);

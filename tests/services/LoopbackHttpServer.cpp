@@ -1,5 +1,7 @@
 #include "tests/services/LoopbackHttpServer.h"
 
+#include "tests/support/LoopbackSocket.h"
+
 #include <arpa/inet.h>
 #include <chrono>
 #include <netinet/in.h>
@@ -15,29 +17,11 @@ namespace {
 constexpr int kMaxConnections = 10;
 constexpr auto kLifetime = std::chrono::seconds(20);
 
-int boundLoopbackTcpSocket(int& port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return -1;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
-        || ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    port = ntohs(address.sin_port);
-    return fd;
-}
-
 } // namespace
 
 LoopbackHttpServer::LoopbackHttpServer(std::string body) : body_(std::move(body))
 {
-    socket_ = boundLoopbackTcpSocket(port_);
+    socket_ = boundLoopbackSocket(SOCK_STREAM, port_);
     if (socket_ < 0 || ::listen(socket_, 4) != 0) {
         port_ = 0;
         return;
@@ -107,7 +91,7 @@ void LoopbackHttpServer::answer(int connection)
 int closedLoopbackTcpPort()
 {
     int port = 0;
-    const int fd = boundLoopbackTcpSocket(port);
+    const int fd = boundLoopbackSocket(SOCK_STREAM, port);
     if (fd < 0)
         return 0;
     ::close(fd);
