@@ -1,6 +1,7 @@
 #include "platform/emulated/PasswordHash.h"
 
 #include "foundation/PlistIO.h"
+#include "platform/emulated/NtHash.h"
 
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
@@ -30,7 +31,8 @@ std::optional<PlistData> derive(std::string_view password, const PlistData& salt
 }
 
 // libplist writes the binary form; foundation writes XML only.
-std::optional<PlistData> binaryPlist(const PlistData& entropy, int iterations, const PlistData& salt)
+std::optional<PlistData> binaryPlist(const PlistData& entropy, int iterations, const PlistData& salt,
+                                     const std::optional<NtHash>& ntHash)
 {
     plist_t hash = plist_new_dict();
     plist_dict_set_item(hash, "entropy", plist_new_data(reinterpret_cast<const char*>(entropy.data()), entropy.size()));
@@ -38,6 +40,9 @@ std::optional<PlistData> binaryPlist(const PlistData& entropy, int iterations, c
     plist_dict_set_item(hash, "salt", plist_new_data(reinterpret_cast<const char*>(salt.data()), salt.size()));
     plist_t root = plist_new_dict();
     plist_dict_set_item(root, kHashKey, hash);
+    if (ntHash)
+        plist_dict_set_item(root, kNtHashKey,
+                            plist_new_data(reinterpret_cast<const char*>(ntHash->data()), ntHash->size()));
     char* bytes = nullptr;
     uint32_t length = 0;
     plist_to_bin(root, &bytes, &length);
@@ -59,7 +64,7 @@ std::optional<PlistData> makeShadowHashData(std::string_view password, int itera
     std::optional<PlistData> entropy = derive(password, salt, iterations, kPasswordEntropyLength);
     if (!entropy)
         return std::nullopt;
-    return binaryPlist(*entropy, iterations, salt);
+    return binaryPlist(*entropy, iterations, salt, ntPasswordHash(password));
 }
 
 bool shadowHashMatches(const PlistData& shadowHashData, std::string_view password)

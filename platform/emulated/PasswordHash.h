@@ -1,6 +1,7 @@
 #pragma once
 // Password hashes as a Mac keeps them in a user record's ShadowHashData: a binary property list
-// {"SALTED-SHA512-PBKDF2": {entropy, iterations, salt}}, PBKDF2-HMAC-SHA512 over a random salt.
+// {"SALTED-SHA512-PBKDF2": {entropy, iterations, salt}, "SMB-NT": 16 bytes}, PBKDF2-HMAC-SHA512 over
+// a random salt, and the NT hash that MS-CHAPv2 (the VPN's login) needs.
 
 #include "foundation/PlistValue.h"
 
