@@ -21,11 +21,14 @@ ctl=$prefix/bin/veltronactl
 "$ctl" --version | grep -q '^veltronactl ' || fail "veltronactl --version"
 echo secret | "$prefix/libexec/veltrona/veltrona-platform" init "$prefix/mac" --admin admin > /dev/null \
     || fail "the installed veltrona-platform could not make an emulated Mac"
+# Without vpnd the job stays loaded with no PID: nothing serves on this machine's own UDP 500.
+rm "$prefix/mac/usr/sbin/vpnd"
 export VELTRONA_ADMIN_PASSWORD=secret
 "$ctl" --platform-root "$prefix/mac" start | grep -q 'running' || fail "veltronactl start"
 "$ctl" --platform-root "$prefix/mac" settings set host=vpn.example.org > /dev/null || fail "veltronactl settings set"
 "$ctl" --platform-root "$prefix/mac" status --json | grep -q '"loaded":true,"settings":{"type":"L2TP","host":"vpn.example.org"' \
     || fail "veltronactl status after start"
+"$ctl" --platform-root "$prefix/mac" stop > /dev/null || fail "veltronactl stop"
 
 # The window: log in on a fresh Mac, which installs the server files through the installed shellTool.
 echo secret | "$prefix/libexec/veltrona/veltrona-platform" init "$prefix/mac2" --admin admin > /dev/null

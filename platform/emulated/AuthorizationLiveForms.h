@@ -6,6 +6,7 @@
 
 #include "foundation/Status.h"
 #include "platform/AuthorizationServices.h"
+#include "platform/emulated/ProcessStartTime.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -15,9 +16,6 @@
 #include <sys/types.h>
 
 namespace veltrona {
-
-// When the process started, in clock ticks after boot (/proc/PID/stat); nothing when it is gone.
-std::optional<std::uint64_t> processStartTime(pid_t pid);
 
 class AuthorizationLiveForms {
 public:

@@ -84,6 +84,12 @@ std::optional<LaunchdJob> LaunchdState::readJob(const std::string& jobFile, Laun
     LaunchdJob job{*label->string(), paths_.platformPath(jobFile), {}, false};
     if (const PlistValue* own = dict->find("Disabled"); own && own->boolean())
         job.disabledByJob = *own->boolean();
+    auto flag = [dict](const char* key) -> std::optional<bool> {
+        const PlistValue* value = dict->find(key);
+        return value && value->boolean() ? std::optional<bool>(*value->boolean()) : std::nullopt;
+    };
+    job.keepAlive = flag("KeepAlive").value_or(false) || flag("OnDemand") == false;
+    job.runAtLoad = flag("RunAtLoad").value_or(false) || flag("KeepAlive").value_or(false);
     if (const PlistValue* arguments = dict->find("ProgramArguments")) {
         if (!arguments->array())
             return std::nullopt;

@@ -1,7 +1,7 @@
 #pragma once
 // launchd of the emulated Mac: which jobs are loaded and the -w overrides, kept in the root's
 // var/db/com.apple.xpc.launchd/ as loaded.plist (label -> {Path, ProgramArguments}) and
-// disabled.plist (label -> boolean, true = disabled). Nothing is ever started.
+// disabled.plist (label -> boolean, true = disabled). Running the jobs is LaunchdJobProcess's.
 
 #include "foundation/PlistValue.h"
 #include "platform/PlatformPaths.h"
@@ -21,6 +21,8 @@ struct LaunchdJob {
     std::string path; // the job file as a platform path
     std::vector<std::string> programArguments;
     bool disabledByJob = false; // the job file's own Disabled key
+    bool runAtLoad = false;     // RunAtLoad, or KeepAlive true
+    bool keepAlive = false;     // OnDemand false, or KeepAlive true: started again when it ends
 };
 
 enum class LaunchdOutcome {
@@ -37,6 +39,7 @@ enum class LaunchdOutcome {
 class LaunchdState {
 public:
     explicit LaunchdState(PlatformPaths paths);
+    const PlatformPaths& paths() const { return paths_; }
 
     // `jobFile` is a path on this machine inside the root.
     LaunchdOutcome load(const std::string& jobFile, bool writeOverride, bool force);

@@ -1,5 +1,6 @@
 #include "platform/tools/launchctlCommand.h"
 
+#include "platform/emulated/LaunchdJobProcess.h"
 #include "platform/emulated/LaunchdState.h"
 #include "platform/tools/ToolOptions.h"
 
@@ -43,6 +44,20 @@ const char* messageFor(LaunchdOutcome outcome)
     return "Operation not permitted";
 }
 
+// launchd starts a job it has just loaded when the job asks for it, and stops one it unloads.
+void runOrStop(const LaunchdState& state, const std::string& file, bool load)
+{
+    LaunchdOutcome failure = LaunchdOutcome::Done;
+    const std::optional<LaunchdJob> job = state.readJob(file, failure);
+    if (!job)
+        return;
+    LaunchdJobProcess process(state.paths(), job->label);
+    if (!load)
+        process.stop();
+    else if (job->runAtLoad)
+        process.start(job->programArguments, job->keepAlive);
+}
+
 int runJobCommand(const std::vector<std::string>& arguments, const PlatformPaths& paths, std::ostream& err)
 {
     const bool load = arguments[0] == "load";
@@ -67,8 +82,11 @@ int runJobCommand(const std::vector<std::string>& arguments, const PlatformPaths
                 << ": Invalid property list\n";
             continue;
         }
-        if (const char* message = messageFor(outcome))
+        if (const char* message = messageFor(outcome)) {
             err << given << ": " << message << "\n";
+            continue;
+        }
+        runOrStop(state, *file, load);
     }
     return 0;
 }
@@ -85,9 +103,11 @@ int runList(const std::vector<std::string>& arguments, const PlatformPaths& path
         return 1;
     }
     out << "PID\tStatus\tLabel\n";
-    // A loaded job is never started here: no PID, last exit status 0.
-    for (const LaunchdJob& job : *jobs)
-        out << "-\t0\t" << job.label << "\n";
+    for (const LaunchdJob& job : *jobs) {
+        const LaunchdRunState run = LaunchdJobProcess(paths, job.label).state();
+        out << (run.programPid ? std::to_string(*run.programPid) : "-") << "\t" << run.lastExitStatus << "\t"
+            << job.label << "\n";
+    }
     return 0;
 }
 

@@ -40,10 +40,12 @@ TempPlatformRoot::TempPlatformRoot(Tools tools) : root_(dir_.path() / "root")
     options.password = kTestAdminPassword;
     if (Status made = initPlatformRoot(options); !made.ok())
         throw std::runtime_error("cannot make a platform root: " + made.message());
-    if (tools == Tools::Copy) {
+    if (tools != Tools::Skip) {
         std::vector<std::string> notes;
         if (Status copied = installStandInTools(root_, builtMacToolsFolder(), notes); !copied.ok())
             throw std::runtime_error("cannot copy the stand-in tools: " + copied.message());
+        if (tools == Tools::Copy)
+            std::filesystem::remove(root_ / "usr/sbin/vpnd");
     }
 }
 
