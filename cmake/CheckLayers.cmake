@@ -6,6 +6,7 @@
 set(layer_platform           "foundation")
 set(layer_platform/emulated  "platform;foundation")
 set(layer_platform/tools     "platform/emulated;platform;foundation")
+set(layer_platform/vpnd      "platform/tools;platform/emulated;platform;foundation")
 set(layer_services           "platform;foundation")
 set(ui_free_subsystem        "services;platform;foundation")
 set(layer_vpnserver          "${ui_free_subsystem}")
@@ -26,7 +27,7 @@ endif()
 # The folder an included or including path belongs to: the nested platform folders count on
 # their own, every other file by its top folder.
 function(layer_of path out)
-    if(path MATCHES "^platform/(emulated|tools)/")
+    if(path MATCHES "^platform/(emulated|tools|vpnd)/")
         set(${out} "platform/${CMAKE_MATCH_1}" PARENT_SCOPE)
     elseif(path MATCHES "^([^/]+)/")
         set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)

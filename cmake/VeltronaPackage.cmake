@@ -16,4 +16,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Run by the programs' commands rather than linked: curl (update check), openssl (signing),
 # dig (reverse look-up), sh and the core utilities.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "curl, openssl, bind9-dnsutils | dnsutils")
+# The emulated Mac serves L2TP/IPsec with SoftEther; without it vpnd says so and serves nothing.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "softether-vpnserver")
 include(CPack)

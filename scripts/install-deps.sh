@@ -7,7 +7,8 @@ packages="build-essential cmake ninja-build pkg-config ccache
 qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
 libplist-dev libplist-utils libssl-dev libicu-dev openssl curl dnsutils
 libgtest-dev libgmock-dev libbenchmark-dev
-xvfb xauth"
+xvfb xauth
+softether-vpnserver iproute2 python3 python3-pycryptodome"
 
 missing=""
 for p in $packages; do
@@ -23,6 +24,11 @@ done
 if [ "$(id -u)" -eq 0 ]; then
     echo "Installing missing packages:$missing"
     export DEBIAN_FRONTEND=noninteractive
+    # vpnd runs SoftEther itself, inside the emulated Mac; the package's own system service must
+    # never start, whether or not policy-rc.d forbids it.
+    mkdir -p /etc/systemd/system
+    [ -e /etc/systemd/system/softether-vpnserver.service ] \
+        || ln -s /dev/null /etc/systemd/system/softether-vpnserver.service
     apt-get update -qq
     # shellcheck disable=SC2086
     apt-get install -y -qq --no-install-recommends $missing

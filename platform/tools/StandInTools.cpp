@@ -13,12 +13,13 @@ struct StandInTool {
     const char* place;
 };
 
-constexpr std::array<StandInTool, 5> kStandInTools{{
+constexpr std::array<StandInTool, 6> kStandInTools{{
     {"launchctl", "bin/launchctl"},
     {"dscl", "usr/bin/dscl"},
     {"security", "usr/bin/security"},
     {"sudo", "usr/bin/sudo"},
     {"chown", "usr/sbin/chown"},
+    {"vpnd", "usr/sbin/vpnd"},
 }};
 
 } // namespace
