@@ -1,8 +1,10 @@
-// status: installed or not, the type, whether the job is loaded, the settings, the VPN accounts.
+// status: installed or not, the type, whether the job is loaded and serves, the settings, the VPN
+// accounts.
 #include "cli/AccountView.h"
 #include "cli/Commands.h"
 #include "cli/ServerView.h"
 #include "vpnserver/ServerControl.h"
+#include "vpnserver/ServingState.h"
 
 namespace veltrona::cli {
 
@@ -10,6 +12,7 @@ Result statusCommand(Session& session)
 {
     const bool installed = isInstalled(session);
     const bool loaded = isJobLoaded(session.runner());
+    const ServingState serving = servingState(session.runner(), session.paths());
     const LoadedServerSettings current = installedSettings(session);
     const std::optional<std::vector<AccountRecord>> accounts = listVpnAccounts(session);
     if (!accounts)
@@ -17,12 +20,13 @@ Result statusCommand(Session& session)
 
     std::string text = labelled("Installed", installed ? "yes" : "no")
                        + labelled("Job loaded", loaded ? "yes (the VPN server is running)" : "no")
-                       + settingsText(current.settings) + "\n"
+                       + labelled("Serving", serving.text()) + settingsText(current.settings) + "\n"
                        + labelled("VPN accounts", std::to_string(accounts->size()));
     text.pop_back();
     return done(std::move(text), {{"installed", installed},
                                   {"type", current.settings.type},
                                   {"loaded", loaded},
+                                  {"serving", Json::object({{"active", serving.serving}, {"detail", serving.detail}})},
                                   {"settings", settingsJson(current.settings)},
                                   {"accounts", accounts->size()}});
 }
