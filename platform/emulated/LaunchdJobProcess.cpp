@@ -173,7 +173,7 @@ bool LaunchdJobProcess::start(const std::vector<std::string>& programArguments, 
     waitpid(child, &status, 0);
     // Return once the program is started, so launchctl list shows its PID right away.
     const Clock::time_point deadline = Clock::now() + std::chrono::seconds(2);
-    while (!state().programPid && Clock::now() < deadline)
+    while (!readRunRecord(runFile()) && Clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return true;
 }
