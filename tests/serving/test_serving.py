@@ -1,0 +1,130 @@
+"""Real L2TP/IPsec clients against the emulated Mac's server, set up and changed only through
+veltronactl. Every case runs the server in a namespace of its own."""
+
+import ipaddress
+import os
+import subprocess
+import time
+import unittest
+
+from served_mac import ServedMac
+
+PSK = "Sesame42"
+OTHER_PSK = "Open4Barley"
+HOST_FOLDERS = ("/var/lib/softether", "/run/softether", "/var/log/softether")
+
+
+def listing(path):
+    return sorted(os.listdir(path)) if os.path.isdir(path) else None
+
+
+class ServingTest(unittest.TestCase):
+    def setUp(self):
+        self.host_before = {path: listing(path) for path in HOST_FOLDERS}
+        self.mac = ServedMac(self._testMethodName[5:9])
+        self.addCleanup(self.mac.close)
+        self.mac.ctl("settings", "set", "host=vpn.example.test", "dns=10.9.8.7,10.9.8.6", "domains=corp.test",
+                     "range=192.168.77.10-192.168.77.20")
+        self.mac.ctl("secret", "set", input_text=PSK + "\n")
+        self.mac.ctl("users", "add", "alice", input_text="correct horse\n")
+        self.mac.ctl("start")
+        self.mac.wait_serving()
+
+    def tearDown(self):
+        for path, before in self.host_before.items():
+            self.assertEqual(listing(path), before, path + " changed on the host")
+
+    def assertRefused(self, user, password, psk=PSK):
+        result = self.mac.connect(user, password, psk)
+        self.assertFalse(result["ok"], user)
+        self.assertEqual(result["failed_stage"], "mschapv2", result)
+        self.assertIn("E=691", result["error"])
+
+    def assertConnects(self, user, password, psk=PSK, first="192.168.77.10", last="192.168.77.20",
+                       dns=("10.9.8.7", "10.9.8.6")):
+        result = self.mac.connect(user, password, psk)
+        self.assertTrue(result["ok"], result)
+        address = ipaddress.IPv4Address(result["address"])
+        self.assertTrue(ipaddress.IPv4Address(first) <= address <= ipaddress.IPv4Address(last), result)
+        self.assertEqual(tuple(result["dns"]), dns)
+        self.assertEqual(result["ping_received"], result["ping_sent"])
+        return result
+
+    def test_accounts_count_from_the_next_login_without_a_restart(self):
+        self.mac.ctl("users", "add", "bob", input_text="bob's pass\n")
+        vpnd = self.mac.vpnd_pid()
+        # bob stays connected through every change to other accounts.
+        bob = subprocess.Popen(self.mac.client_command("bob", hold=8), stdin=subprocess.PIPE,
+                               stdout=subprocess.PIPE, text=True)
+        bob.stdin.write(PSK + "\nbob's pass\n")
+        bob.stdin.close()
+        try:
+            self.assertConnects("alice", "correct horse")
+            self.assertRefused("alice", "wrong horse")
+            self.assertRefused("carol", "correct horse")
+            self.assertRefused("admin", "secret")
+            self.mac.ctl("users", "passwd", "alice", input_text="battery staple\n")
+            self.assertRefused("alice", "correct horse")
+            self.assertConnects("alice", "battery staple")
+            self.mac.ctl("users", "delete", "alice", "--yes")
+            self.assertRefused("alice", "battery staple")
+            self.mac.ctl("users", "add", "dave", input_text="dave's pass\n")
+            self.assertConnects("dave", "dave's pass")
+            out = bob.stdout.read()
+            bob.wait(timeout=60)
+        finally:
+            if bob.poll() is None:
+                bob.kill()
+                bob.wait()
+        self.assertEqual(bob.returncode, 0, out)
+        self.assertIn("stage hold ok", out)
+        self.assertEqual(self.mac.vpnd_pid(), vpnd)
+
+    def test_a_new_secret_and_settings_take_effect_at_the_restart(self):
+        # A wrong key never completes Main Mode: a short wait says as much.
+        result = self.mac.connect("alice", "correct horse", OTHER_PSK, timeout=4)
+        self.assertFalse(result["ok"])
+        self.assertEqual(result["failed_stage"], "ike_main_mode")
+        self.mac.ctl("secret", "set", input_text=OTHER_PSK + "\n")
+        self.mac.ctl("settings", "set", "dns=10.1.2.3", "range=172.20.4.100-172.20.4.120", "--apply")
+        self.mac.wait_serving()
+        self.assertEqual(self.mac.connect("alice", "correct horse", PSK, timeout=4)["failed_stage"], "ike_main_mode")
+        self.assertConnects("alice", "correct horse", OTHER_PSK, "172.20.4.100", "172.20.4.120", ("10.1.2.3",))
+
+    def test_stop_start_a_killed_vpnd_and_the_only_open_ports(self):
+        probe = ("import socket\n"
+                 "for port in (443, 992, 1194, 5555):\n"
+                 "    s = socket.socket(); s.settimeout(3)\n"
+                 "    print('tcp', port, s.connect_ex(('%s', port)) == 111)\n"
+                 "u = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); u.settimeout(3)\n"
+                 "u.connect(('%s', 1701)); u.send(b'x')\n"
+                 "try:\n    u.recv(10); print('udp 1701 False')\n"
+                 "except ConnectionRefusedError:\n    print('udp 1701 True')\n"
+                 "except socket.timeout:\n    print('udp 1701 False')\n") % (self.mac.server_ip, self.mac.server_ip)
+        self.assertEqual(self.mac.in_client(probe).stdout.split("\n")[:5],
+                         ["tcp 443 True", "tcp 992 True", "tcp 1194 True", "tcp 5555 True", "udp 1701 True"])
+
+        stopped_at = time.monotonic()
+        self.mac.ctl("stop")
+        self.assertLess(time.monotonic() - stopped_at, 5)
+        self.assertEqual(self.mac.server_pids(), [], "a process of the server is left")
+        udp = self.mac.in_server(["cat", "/proc/net/udp"]).stdout
+        self.assertNotIn(":01F4 ", udp)
+        self.assertNotIn(":1194 ", udp)
+        self.assertEqual(self.mac.status()["serving"], {"active": False, "detail": "the server is stopped"})
+
+        self.mac.ctl("start")
+        self.mac.wait_serving()
+        self.assertConnects("alice", "correct horse")
+
+        killed = self.mac.vpnd_pid()
+        self.mac.in_server(["kill", "-KILL", killed])
+        self.mac.wait_serving(limit=14)
+        self.assertNotEqual(self.mac.vpnd_pid(), killed)
+        self.assertConnects("alice", "correct horse")
+        log_folder = os.path.join(self.mac.root, "var/db/vpnd/softether/log/server_log")
+        self.assertTrue(os.listdir(log_folder), "SoftEther's log is not in the platform root")
+
+
+if __name__ == "__main__":
+    unittest.main()
