@@ -3,6 +3,7 @@ veltronactl. Every case runs the server in a namespace of its own."""
 
 import ipaddress
 import os
+import plistlib
 import subprocess
 import time
 import unittest
@@ -54,7 +55,7 @@ class ServingTest(unittest.TestCase):
         self.mac.ctl("users", "add", "bob", input_text="bob's pass\n")
         vpnd = self.mac.vpnd_pid()
         # bob stays connected through every change to other accounts.
-        bob = subprocess.Popen(self.mac.client_command("bob", hold=8), stdin=subprocess.PIPE,
+        bob = subprocess.Popen(self.mac.client_command("bob", hold=15), stdin=subprocess.PIPE,
                                stdout=subprocess.PIPE, text=True)
         bob.stdin.write(PSK + "\nbob's pass\n")
         bob.stdin.close()
@@ -70,6 +71,12 @@ class ServingTest(unittest.TestCase):
             self.assertRefused("alice", "battery staple")
             self.mac.ctl("users", "add", "dave", input_text="dave's pass\n")
             self.assertConnects("dave", "dave's pass")
+            # A record from before the directory kept NT hashes: no login until its password is set.
+            self.drop_nt_hash("dave")
+            self.assertRefused("dave", "dave's pass")
+            self.assertRefused("dave", "dave's pass")
+            self.mac.ctl("users", "passwd", "dave", input_text="dave's pass\n")
+            self.assertConnects("dave", "dave's pass")
             out = bob.stdout.read()
             bob.wait(timeout=60)
         finally:
@@ -79,6 +86,18 @@ class ServingTest(unittest.TestCase):
         self.assertEqual(bob.returncode, 0, out)
         self.assertIn("stage hold ok", out)
         self.assertEqual(self.mac.vpnd_pid(), vpnd)
+        with open(os.path.join(self.mac.root, "var/log/system.log")) as log:
+            self.assertEqual(log.read().count("dave cannot log in over the VPN until its password is set again"), 1)
+
+    def drop_nt_hash(self, name):
+        path = os.path.join(self.mac.root, "var/db/dslocal/nodes/Default/users", name + ".plist")
+        with open(path, "rb") as f:
+            record = plistlib.load(f)
+        hashes = plistlib.loads(record["ShadowHashData"][0])
+        del hashes["SMB-NT"]
+        record["ShadowHashData"] = [plistlib.dumps(hashes, fmt=plistlib.FMT_BINARY)]
+        with open(path, "wb") as f:
+            plistlib.dump(record, f)
 
     def test_a_new_secret_and_settings_take_effect_at_the_restart(self):
         # A wrong key never completes Main Mode: a short wait says as much.
@@ -124,6 +143,9 @@ class ServingTest(unittest.TestCase):
         self.assertConnects("alice", "correct horse")
         log_folder = os.path.join(self.mac.root, "var/db/vpnd/softether/log/server_log")
         self.assertTrue(os.listdir(log_folder), "SoftEther's log is not in the platform root")
+
+        self.mac.ctl("uninstall", "--yes")
+        self.assertEqual(self.mac.server_pids(), [], "de-installation left a process of the server")
 
 
 if __name__ == "__main__":
