@@ -55,6 +55,11 @@ constexpr Place kPlaces[] = {
         if (mount(ours.c_str(), place.folder, nullptr, MS_BIND, nullptr) != 0)
             fail("cannot bind the state folder");
     }
+    // SoftEther looks up names of its own accord (connectivity checks); with host names from
+    // /etc/hosts alone, no question leaves this machine.
+    const std::string names = (state / "nsswitch.conf").string();
+    if (mount(names.c_str(), "/etc/nsswitch.conf", nullptr, MS_BIND, nullptr) != 0)
+        fail("cannot keep SoftEther from looking names up");
     if (mount("proc", "/proc", "proc", MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) != 0)
         fail("cannot mount /proc");
     if (chdir("/") != 0)
@@ -114,6 +119,9 @@ Status SoftEtherServer::start(const std::string& configuration)
         writeFileAtomically(state_ / "lib" / "vpn_server.config", configuration, FileAccess::OwnerOnly);
     if (!written.ok())
         return written;
+    const Status names = writeFileAtomically(state_ / "nsswitch.conf", "passwd: files\ngroup: files\nhosts: files\n");
+    if (!names.ok())
+        return names;
     // clone with namespace flags, used as fork: the child is the first process of its namespace.
     const long child = syscall(SYS_clone, CLONE_NEWPID | CLONE_NEWNS | SIGCHLD, nullptr, nullptr, nullptr, nullptr);
     if (child < 0)
