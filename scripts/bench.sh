@@ -7,3 +7,6 @@ for b in "$build"/bin/*_bench; do
     echo "== $(basename "$b")"
     "$b"
 done
+# The server against real clients, in network namespaces of its own (root only; skipped otherwise).
+echo "== serving_bench"
+VELTRONA_BUILD_DIR="$build" /usr/bin/python3 -B "$(dirname "$0")/../bench/serving_bench.py"

@@ -1,0 +1,105 @@
+"""Serving benchmarks, run as root by `make bench`: the emulated Mac's server in a network
+namespace of its own, real clients from a second one, nothing sent anywhere else.
+
+  - from `veltronactl start` to the first answer on UDP 500: median of 10;
+  - one client from its first IKE packet to the ping's reply: median of 10;
+  - 20 clients at once from 20 addresses: all connect; the time until the last reply, and the
+    server's resident memory while they are connected."""
+
+import json
+import os
+import statistics
+import subprocess
+import sys
+import threading
+import time
+import unittest
+
+sys.dont_write_bytecode = True
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "serving"))
+
+from served_mac import PYTHON, ServedMac  # noqa: E402
+
+PSK, PASSWORD, CLIENTS = "Sesame42", "bench pass", 20
+
+
+def driver(mac, *args, timeout=120):
+    done = subprocess.run(["ip", "netns", "exec", mac.client_ns, PYTHON, "-B", os.path.join(HERE, "serving_drivers.py")]
+                          + list(args), input="%s\n%s\n" % (PSK, PASSWORD), capture_output=True, text=True,
+                          timeout=timeout)
+    return json.loads(done.stdout.strip().splitlines()[-1])
+
+
+def resident_kib(mac):
+    total = 0
+    for pid in mac.server_pids():
+        try:
+            with open("/proc/%s/status" % pid) as status:
+                fields = dict(line.split(":", 1) for line in status if ":" in line)
+            if fields.get("Name", "").strip() == "vpnserver":
+                total += int(fields["VmRSS"].split()[0])
+        except (OSError, KeyError, ValueError):
+            continue
+    return total
+
+
+def main():
+    try:
+        mac = ServedMac("bn")
+    except unittest.SkipTest as skip:
+        print("serving_bench: skipped: %s" % skip)
+        return 0
+    try:
+        mac.ctl("settings", "set", "dns=10.9.8.7", "range=192.168.77.10-192.168.77.200")
+        mac.ctl("secret", "set", input_text=PSK + "\n")
+        users = ["user%02d" % i for i in range(CLIENTS)]
+        for user in users:
+            mac.ctl("users", "add", user, input_text=PASSWORD + "\n")
+
+        answers = []
+        for _ in range(10):
+            probe = subprocess.Popen(["ip", "netns", "exec", mac.client_ns, PYTHON, "-B",
+                                      os.path.join(HERE, "serving_drivers.py"), "first-answer", mac.server_ip],
+                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+            probe.stdin.write("%s\n%s\n" % (PSK, PASSWORD))
+            probe.stdin.close()
+            time.sleep(0.3)  # the probe is sending before the start begins
+            started = time.time()
+            mac.ctl("start")
+            answered = json.loads(probe.stdout.read().strip())["answered_at"]
+            probe.wait()
+            answers.append(answered - started if answered else float("nan"))
+            mac.ctl("stop")
+        print("start to first answer on UDP 500: median %.3f s (%s)" %
+              (statistics.median(answers), ", ".join("%.3f" % a for a in answers)))
+
+        mac.ctl("start")
+        mac.wait_serving()
+        one = driver(mac, "one-client", mac.server_ip, users[0])["seconds"]
+        print("one client, first IKE packet to ping reply: median %.3f s (%s)" %
+              (statistics.median([s for s in one if s is not None]), ", ".join("%.3f" % s if s else "failed" for s in one)))
+
+        device = [line.split(":")[1].split("@")[0].strip() for line in
+                  subprocess.run(["ip", "-n", mac.client_ns, "-o", "link"], capture_output=True, text=True).stdout.splitlines()
+                  if "veth" in line or "@" in line][0]
+        base = mac.client_ip.rsplit(".", 1)[0]
+        sources = ["%s.%d" % (base, 100 + i) for i in range(CLIENTS)]
+        for source in sources:
+            subprocess.run(["ip", "-n", mac.client_ns, "addr", "add", source + "/24", "dev", device], check=True)
+        memory = {}
+        sampler = threading.Timer(4.0, lambda: memory.setdefault("kib", resident_kib(mac)))
+        sampler.start()
+        many = driver(mac, "many-clients", mac.server_ip, ",".join(users), ",".join(sources), "6")["seconds"]
+        sampler.join()
+        connected = [s for s in many if s is not None]
+        print("%d clients at once from %d addresses: %d connected, last reply after %.3f s; server resident memory %.1f MiB"
+              % (CLIENTS, CLIENTS, len(connected), max(connected) if connected else float("nan"),
+                 memory.get("kib", 0) / 1024))
+        return 0 if len(connected) == CLIENTS else 1
+    finally:
+        mac.close()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
