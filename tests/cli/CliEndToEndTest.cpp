@@ -49,7 +49,7 @@ TEST(CliEndToEnd, EveryCommandOnOneEmulatedMac)
         {{"status", "--json"},
          "",
          0,
-         {R"({"ok":true,"exitCode":0,"installed":false,"type":"","loaded":false,"settings":{"type":"")",
+         {R"({"ok":true,"exitCode":0,"installed":false,"type":"","loaded":false,"serving":{"active":false,"detail":"the server is stopped"},"settings":{"type":"")",
           R"("sharedSecretSet":false},"accounts":0})"}},
         // A refused change installs nothing.
         {{"settings", "set", "host=a", "type=IKEv2"}, "", 1, {"The VPN type is L2TP or PPTP"}, notInstalled},

@@ -13,6 +13,8 @@ namespace veltrona::test {
 
 class CliMac {
 public:
+    explicit CliMac(TempPlatformRoot::Tools tools = TempPlatformRoot::Tools::Copy) : mac_(tools) { }
+
     // Whether veltronactl, shellTool and the stand-in tools are built.
     static bool available();
 
@@ -33,7 +35,7 @@ public:
     std::string notifications() const;
 
 private:
-    TempPlatformRoot mac_{TempPlatformRoot::Tools::Copy};
+    TempPlatformRoot mac_;
 };
 
 } // namespace veltrona::test

@@ -1,0 +1,52 @@
+// status says whether the server serves, and why not, from what launchd and vpnd say: here where
+// nothing binds a port, PPTP (vpnd serves nothing and says why) and a root without vpnd.
+#include "tests/cli/CliMac.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace veltrona::test {
+namespace {
+
+// vpnd speaks a moment after launchd started it.
+std::string servingLine(const CliMac& mac, const std::string& awaited)
+{
+    std::string line;
+    for (int i = 0; i < 100 && line != awaited; ++i) {
+        const std::string out = mac.run({"status"}).out;
+        const std::size_t at = out.find("Serving:");
+        line = at == std::string::npos ? "" : out.substr(at, out.find('\n', at) - at);
+        if (line != awaited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return line;
+}
+
+TEST(CliServing, StatusSaysWhyNothingServes)
+{
+    if (!CliMac::available())
+        GTEST_SKIP() << "veltronactl, shellTool or the stand-in tools are not built";
+    // PPTP is set before the start: this vpnd binds nothing in the test's own network namespace.
+    CliMac pptp(TempPlatformRoot::Tools::CopyWithVpnd);
+    ASSERT_EQ(pptp.run({"settings", "set", "type=PPTP"}).exitStatus, 0);
+    ASSERT_EQ(pptp.run({"start"}).exitStatus, 0);
+    EXPECT_EQ(servingLine(pptp, "Serving:         no (PPTP needs kernel PPP, which this machine lacks)"),
+              "Serving:         no (PPTP needs kernel PPP, which this machine lacks)");
+    EXPECT_NE(pptp.run({"status", "--json"})
+                  .out.find(R"("serving":{"active":false,"detail":"PPTP needs kernel PPP, which this machine lacks"})"),
+              std::string::npos);
+    ASSERT_EQ(pptp.run({"stop"}).exitStatus, 0);
+    EXPECT_EQ(servingLine(pptp, "Serving:         no (the server is stopped)"),
+              "Serving:         no (the server is stopped)");
+
+    CliMac withoutVpnd;
+    ASSERT_EQ(withoutVpnd.run({"start"}).exitStatus, 0);
+    EXPECT_EQ(servingLine(withoutVpnd, "Serving:         no (vpnd is not running)"),
+              "Serving:         no (vpnd is not running)");
+    withoutVpnd.run({"stop"});
+}
+
+} // namespace
+} // namespace veltrona::test
