@@ -57,7 +57,7 @@ def main():
         for user in users:
             mac.ctl("users", "add", user, input_text=PASSWORD + "\n")
 
-        answers = []
+        answers, stops = [], []
         for _ in range(10):
             probe = subprocess.Popen(["ip", "netns", "exec", mac.client_ns, PYTHON, "-B",
                                       os.path.join(HERE, "serving_drivers.py"), "first-answer", mac.server_ip],
@@ -70,9 +70,12 @@ def main():
             answered = json.loads(probe.stdout.read().strip())["answered_at"]
             probe.wait()
             answers.append(answered - started if answered else float("nan"))
-            mac.ctl("stop")
+            stopping = time.monotonic()
+            mac.ctl("stop")  # returns once the server has ended
+            stops.append(time.monotonic() - stopping)
         print("start to first answer on UDP 500: median %.3f s (%s)" %
               (statistics.median(answers), ", ".join("%.3f" % a for a in answers)))
+        print("veltronactl stop until UDP 500 and 4500 are closed: median %.3f s" % statistics.median(stops))
 
         mac.ctl("start")
         mac.wait_serving()

@@ -31,6 +31,7 @@ echo "check-deb: Depends: $depends"
 for package in libqt6widgets6 libplist curl openssl libc6; do
     echo "$depends" | grep -q "$package" || fail "Depends lacks $package"
 done
+dpkg-deb -f "$deb" Recommends | grep -q softether-vpnserver || fail "Recommends lacks softether-vpnserver"
 
 if command -v apt-get > /dev/null; then
     apt-get install -s "$(realpath "$deb")" > "$build/apt-simulate.log" 2>&1 \

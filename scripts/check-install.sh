@@ -10,7 +10,7 @@ fail() { echo "check-install: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" > "$prefix/install.log" || fail "cmake --install failed"
 for file in bin/Veltrona bin/veltronactl libexec/veltrona/shellTool libexec/veltrona/veltrona-platform \
-            libexec/veltrona/mac-tools/dscl libexec/veltrona/VPNStuff/com.brantholm.vpn.plist \
+            libexec/veltrona/mac-tools/dscl libexec/veltrona/mac-tools/vpnd libexec/veltrona/VPNStuff/com.brantholm.vpn.plist \
             share/veltrona/VPNStuff/VPN.mobileconfig share/applications/veltrona.desktop \
             share/icons/hicolor/scalable/apps/veltrona.svg share/icons/hicolor/48x48/apps/veltrona.png \
             share/man/man1/veltronactl.1; do
@@ -26,7 +26,7 @@ rm "$prefix/mac/usr/sbin/vpnd"
 export VELTRONA_ADMIN_PASSWORD=secret
 "$ctl" --platform-root "$prefix/mac" start | grep -q 'running' || fail "veltronactl start"
 "$ctl" --platform-root "$prefix/mac" settings set host=vpn.example.org > /dev/null || fail "veltronactl settings set"
-"$ctl" --platform-root "$prefix/mac" status --json | grep -q '"loaded":true,"settings":{"type":"L2TP","host":"vpn.example.org"' \
+"$ctl" --platform-root "$prefix/mac" status --json | grep -q '"loaded":true,"serving":{"active":false,"detail":"vpnd is not running"},"settings":{"type":"L2TP","host":"vpn.example.org"' \
     || fail "veltronactl status after start"
 "$ctl" --platform-root "$prefix/mac" stop > /dev/null || fail "veltronactl stop"
 

@@ -7,48 +7,31 @@
 #include <openssl/md4.h>
 
 #include <algorithm>
+#include <iconv.h>
+#include <string>
 #include <vector>
 
 namespace veltrona {
 
 namespace {
 
-// UTF-8 to UTF-16LE bytes; nothing on a malformed sequence.
+// UTF-8 to UTF-16LE bytes through iconv; nothing on a malformed sequence.
 std::optional<std::vector<unsigned char>> utf16le(std::string_view text)
 {
-    std::vector<unsigned char> out;
-    auto put = [&out](std::uint32_t unit) {
-        out.push_back(static_cast<unsigned char>(unit & 0xff));
-        out.push_back(static_cast<unsigned char>(unit >> 8));
-    };
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80           ? 1
-                                   : (lead >> 5) == 0x6  ? 2
-                                   : (lead >> 4) == 0xe  ? 3
-                                   : (lead >> 3) == 0x1e ? 4
-                                                         : 0;
-        if (length == 0 || i + length > text.size())
-            return std::nullopt;
-        std::uint32_t code = length == 1 ? lead : lead & (0x7f >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xc0) != 0x80)
-                return std::nullopt;
-            code = (code << 6) | (next & 0x3f);
-        }
-        static constexpr std::uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (code < kSmallest[length] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff))
-            return std::nullopt;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            put(0xd800 | (code >> 10));
-            put(0xdc00 | (code & 0x3ff));
-        } else {
-            put(code);
-        }
-        i += length;
-    }
+    const iconv_t converter = iconv_open("UTF-16LE", "UTF-8");
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
+    std::string in(text);
+    std::vector<unsigned char> out(4 * text.size() + 4);
+    char* from = in.data();
+    std::size_t fromLeft = in.size();
+    char* to = reinterpret_cast<char*>(out.data());
+    std::size_t toLeft = out.size();
+    const std::size_t done = iconv(converter, &from, &fromLeft, &to, &toLeft);
+    iconv_close(converter);
+    if (done == static_cast<std::size_t>(-1) || fromLeft != 0)
+        return std::nullopt;
+    out.resize(out.size() - toLeft);
     return out;
 }
 
