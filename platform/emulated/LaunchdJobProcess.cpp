@@ -61,7 +61,7 @@ std::optional<RunRecord> readRunRecord(const std::string& file)
     return record;
 }
 
-void writeRunRecord(const std::string& file, const RunRecord& record)
+void writeRunRecord(const std::string& file, const RunRecord& record, const std::filesystem::path& root)
 {
     std::ostringstream out;
     out << "supervisor " << record.supervisor.pid << " " << record.supervisor.started << "\n"
@@ -69,7 +69,7 @@ void writeRunRecord(const std::string& file, const RunRecord& record)
         << "status " << record.lastExitStatus << "\n";
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ec);
-    writeFileAtomically(file, out.str());
+    writeFileAtomically(file, out.str(), FileAccess::AsBefore, root);
 }
 
 int exitStatusOf(int waitStatus)
@@ -122,12 +122,15 @@ int endProgram(pid_t pid, std::chrono::milliseconds grace, const sigset_t& set)
 
 // The daemon's descriptors: nothing to read, output into the system log, no pipe of the caller's
 // kept open (its reader would wait for the end of a daemon).
-void detachDescriptors(const std::string& logFile)
+void detachDescriptors(const std::string& logFile, const std::filesystem::path& root)
 {
     const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(logFile).parent_path(), ec);
-    int log = open(logFile.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0640);
+    // Never a log written through a link out of the root.
+    int log = liesWithin(logFile, root)
+                  ? open(logFile.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0640)
+                  : -1;
     if (log < 0)
         log = null;
     dup2(null, 0);
@@ -182,7 +185,7 @@ void LaunchdJobProcess::supervise(const std::string& program, const std::vector<
                                   bool keepAlive) const
 {
     prctl(PR_SET_NAME, "launchd");
-    detachDescriptors(paths_.map(kSystemLogFile));
+    detachDescriptors(paths_.map(kSystemLogFile), paths_.root());
     const sigset_t set = supervisorSignals();
     sigprocmask(SIG_BLOCK, &set, nullptr);
 
@@ -202,7 +205,7 @@ void LaunchdJobProcess::supervise(const std::string& program, const std::vector<
             _exit(127);
         }
         record.program = pid > 0 ? markOf(pid) : ProcessMark{};
-        writeRunRecord(runFile(), record);
+        writeRunRecord(runFile(), record, paths_.root());
 
         int status = 0;
         bool stopping = false;
@@ -223,7 +226,7 @@ void LaunchdJobProcess::supervise(const std::string& program, const std::vector<
         }
         record.program = {};
         record.lastExitStatus = exitStatusOf(status);
-        writeRunRecord(runFile(), record);
+        writeRunRecord(runFile(), record, paths_.root());
         if (!keepAlive)
             _exit(0);
         // Kept alive: started again after the delay, unless the job is unloaded meanwhile.

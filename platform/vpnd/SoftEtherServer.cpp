@@ -96,7 +96,8 @@ bool udpPortBound(unsigned port)
     return false;
 }
 
-SoftEtherServer::SoftEtherServer(std::filesystem::path stateFolder) : state_(std::move(stateFolder))
+SoftEtherServer::SoftEtherServer(std::filesystem::path stateFolder, std::filesystem::path within)
+    : state_(std::move(stateFolder)), within_(std::move(within))
 {
 }
 
@@ -108,6 +109,9 @@ SoftEtherServer::~SoftEtherServer()
 Status SoftEtherServer::start(const std::string& configuration)
 {
     std::error_code ec;
+    for (const std::filesystem::path& folder : {state_, state_ / "lib", state_ / "run", state_ / "log"})
+        if (!liesWithin(folder, within_))
+            return Status::failure(1, folder.string() + " leads out of the platform root");
     for (const Place& place : kPlaces) {
         std::filesystem::create_directories(state_ / place.ours, ec);
         chmod((state_ / place.ours).c_str(), 0700);
@@ -116,10 +120,11 @@ Status SoftEtherServer::start(const std::string& configuration)
     // What SoftEther saved last time is not ours to keep: every start begins from the settings.
     std::filesystem::remove_all(state_ / "lib" / "backup.vpn_server.config", ec);
     const Status written =
-        writeFileAtomically(state_ / "lib" / "vpn_server.config", configuration, FileAccess::OwnerOnly);
+        writeFileAtomically(state_ / "lib" / "vpn_server.config", configuration, FileAccess::OwnerOnly, within_);
     if (!written.ok())
         return written;
-    const Status names = writeFileAtomically(state_ / "nsswitch.conf", "passwd: files\ngroup: files\nhosts: files\n");
+    const Status names = writeFileAtomically(state_ / "nsswitch.conf", "passwd: files\ngroup: files\nhosts: files\n",
+                                             FileAccess::AsBefore, within_);
     if (!names.ok())
         return names;
     // clone with namespace flags, used as fork: the child is the first process of its namespace.

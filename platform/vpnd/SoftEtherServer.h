@@ -17,8 +17,9 @@ inline constexpr const char* kSoftEtherServerProgram = "/usr/libexec/softether/v
 
 class SoftEtherServer {
 public:
-    // `stateFolder` holds lib/ (its configuration), run/ and log/.
-    explicit SoftEtherServer(std::filesystem::path stateFolder);
+    // `stateFolder` holds lib/ (its configuration), run/ and log/; it must lie inside `within`,
+    // the platform root, links resolved: run as root, nothing is written through a link out of it.
+    SoftEtherServer(std::filesystem::path stateFolder, std::filesystem::path within);
     ~SoftEtherServer();
     SoftEtherServer(const SoftEtherServer&) = delete;
     SoftEtherServer& operator=(const SoftEtherServer&) = delete;
@@ -34,6 +35,7 @@ public:
 
 private:
     std::filesystem::path state_;
+    std::filesystem::path within_;
     pid_t pid_ = -1;
 };
 

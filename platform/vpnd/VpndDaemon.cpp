@@ -171,7 +171,7 @@ int runVpnd(const std::vector<std::string>& arguments, const PlatformPaths& path
     if (!configuration)
         return idle("the client address range leaves no address for the server's end", signals, log);
 
-    SoftEtherServer server(paths.map(kStateFolder));
+    SoftEtherServer server(paths.map(kStateFolder), paths.root());
     if (const Status started = server.start(*configuration); !started.ok())
         return idle(started.message(), signals, log);
     if (!server.waitUntilListening(kStartLimit)) {

@@ -4,6 +4,7 @@ veltronactl. Every case runs the server in a namespace of its own."""
 import ipaddress
 import os
 import plistlib
+import time
 import subprocess
 import unittest
 
@@ -140,6 +141,20 @@ class ServingTest(unittest.TestCase):
         self.assertConnects("alice", "correct horse")
         log_folder = os.path.join(self.mac.root, "var/db/vpnd/softether/log/server_log")
         self.assertTrue(os.listdir(log_folder), "SoftEther's log is not in the platform root")
+
+        # Run as root, vpnd writes nothing through a link out of the platform root.
+        self.mac.ctl("stop")
+        outside = os.path.join(self.mac.folder, "outside")
+        os.mkdir(outside)
+        state = os.path.join(self.mac.root, "var/db/vpnd/softether")
+        os.rename(state, state + ".old")
+        os.symlink(outside, state)
+        self.mac.ctl("start")
+        deadline = time.monotonic() + 10
+        while "leads out" not in self.mac.status()["serving"]["detail"] and time.monotonic() < deadline:
+            time.sleep(0.1)
+        self.assertIn("leads out of the platform root", self.mac.status()["serving"]["detail"])
+        self.assertEqual(os.listdir(outside), [])
 
         self.mac.ctl("uninstall", "--yes")
         self.assertEqual(self.mac.server_pids(), [], "de-installation left a process of the server")
