@@ -40,6 +40,10 @@ constexpr Place kPlaces[] = {
 [[noreturn]] void becomeServer(const std::filesystem::path& state)
 {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // vpnd waits for its signals through a descriptor; the server gets them as usual.
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
     auto fail = [](const char* what) {
         const std::string line = std::string("vpnd: ") + what + ": " + std::strerror(errno) + "\n";
         (void)!write(2, line.data(), line.size());
