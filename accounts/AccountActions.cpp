@@ -85,7 +85,7 @@ bool isAdministrator(CommandRunner& runner, const std::string& name)
 bool deleteVPNAccount(CommandRunner& runner, const std::string& name)
 {
     run(runner, deletionCommand(name));
-    return run(runner, nameProbeCommand(name)).empty();
+    return !run(runner, deletionCheckCommand(name)).empty();
 }
 
 AlertText administratorRefusalAlert(const std::string& name)

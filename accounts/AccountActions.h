@@ -28,7 +28,7 @@ std::optional<EntryProblem> resetVPNAccountPassword(CommandRunner& runner, const
 
 // Whether the name stands as a whole word in the admin group's membership.
 bool isAdministrator(CommandRunner& runner, const std::string& name);
-// Whether the record is gone afterwards.
+// Whether the record is gone afterwards, as the directory's listing shows.
 bool deleteVPNAccount(CommandRunner& runner, const std::string& name);
 
 // The deletion's alerts, naming the account. The confirmation's "Delete" answers 1001.

@@ -115,4 +115,12 @@ CommandArguments deletionCommand(const std::string& name)
     return {"/bin/sh", "-c", deletionScript(), "", name};
 }
 
+CommandArguments deletionCheckCommand(const std::string& name)
+{
+    return {"/bin/sh", "-c",
+            "names=$(dscl . -list /Users) || exit 0\n"
+            "printf '%s\\n' \"$names\" | grep -qixF -- \"$1\" || echo GONE\n",
+            "", name};
+}
+
 } // namespace veltrona

@@ -29,5 +29,8 @@ CommandArguments resetPasswordCommand(const std::string& name, const std::string
 CommandArguments administratorProbeCommand(const std::string& name);
 std::string deletionScript();
 CommandArguments deletionCommand(const std::string& name);
+// Prints "GONE" when the directory could be listed and holds no record of that name (letter case
+// ignored); nothing when the record is there or the listing failed.
+CommandArguments deletionCheckCommand(const std::string& name);
 
 } // namespace veltrona

@@ -55,6 +55,30 @@ TEST(AccountCommands, TypedPasswordReachesDsclAsOneWord)
     EXPECT_FALSE(std::filesystem::exists("x"));
 }
 
+// Issue 17: a deletion counts as done only on the directory's word: a listing without the name.
+TEST(AccountCommands, TheDeletionCheckSaysGoneOnlyWhenTheListingLacksTheName)
+{
+    TempDir tools;
+    ShellRunner shell(tools.path().string());
+    const struct {
+        const char* dscl;
+        const char* name;
+        const char* printed;
+    } cases[] = {
+        {"printf 'Alice\\nbob\\n'", "alice", ""},
+        {"printf 'Alice\\nbob\\n'", "bob", ""},
+        {"printf 'Alice\\nbobby\\n'", "bob", "GONE"},
+        {"printf 'root\\n'", "carol", "GONE"},
+        {"echo '<dscl_cmd> DS Error: -14120 (eDSPermissionError)' >&2; exit 40", "carol", ""},
+    };
+    for (const auto& c : cases) {
+        writeText(tools / "dscl", std::string("#!/bin/sh\n") + c.dscl + "\n");
+        std::filesystem::permissions(tools / "dscl", std::filesystem::perms(0755));
+        shell.setArgs(deletionCheckCommand(c.name));
+        EXPECT_EQ(shell.startProcessGetResult(), c.printed) << c.dscl << " " << c.name;
+    }
+}
+
 TEST(NextUserID, WhatTheScriptWillChooseAndWhetherItMayBeUsed)
 {
     const struct {
