@@ -20,9 +20,9 @@ inline constexpr const char* kPasswordHoldsNulMessage = "A password cannot hold 
 inline constexpr const char* kAccountNotCreatedMessage = "The VPN account could not be created.";
 inline constexpr const char* kPasswordNotChangedMessage = "The password could not be changed.";
 
-// Longer names and passwords are refused before anything runs. A name becomes a file name in the
-// directory and the id listing; a password travels as one command-line argument to sh and dscl,
-// and into profiles. Counted in characters (Unicode code points).
+// Longer names and passwords are refused before anything runs: a name becomes a file name in the
+// directory, a password one command-line argument of sh and dscl. Counted in characters (Unicode
+// code points).
 inline constexpr std::size_t kMaxAccountNameLength = 64;
 inline constexpr std::size_t kMaxPasswordLength = 1024;
 
