@@ -68,9 +68,29 @@ std::string creationScript()
            "dscl . -passwd /Users/$userName \"$password\"";
 }
 
+std::string creationScriptWithUniqueID()
+{
+    std::string script = creationScript();
+    const std::string computed =
+        script.substr(script.find("maxid="), script.find("primaryGroupID=") - script.find("maxid="));
+    script.replace(script.find(computed), computed.size(), "uniqueID=$5\n");
+    return script;
+}
+
 CommandArguments creationCommand(const std::string& name, const std::string& password)
 {
     return {"/bin/sh", "-c", creationScript(), "", kResourceFolder, kVpnUserRealName, name, password};
+}
+
+CommandArguments creationCommand(const std::string& name, const std::string& password, int uniqueID)
+{
+    return {"/bin/sh", "-c",     creationScriptWithUniqueID(), "", kResourceFolder, kVpnUserRealName,
+            name,      password, std::to_string(uniqueID)};
+}
+
+CommandArguments authenticationCommand(const std::string& name, const std::string& password)
+{
+    return {"/bin/sh", "-c", "dscl . -authonly \"$1\" \"$2\" >/dev/null 2>&1 && echo YES", "", name, password};
 }
 
 CommandArguments resetPasswordCommand(const std::string& name, const std::string& password)
@@ -93,6 +113,14 @@ std::string deletionScript()
 CommandArguments deletionCommand(const std::string& name)
 {
     return {"/bin/sh", "-c", deletionScript(), "", name};
+}
+
+CommandArguments deletionCheckCommand(const std::string& name)
+{
+    return {"/bin/sh", "-c",
+            "names=$(dscl . -list /Users) || exit 0\n"
+            "printf '%s\\n' \"$names\" | grep -qixF -- \"$1\" || echo GONE\n",
+            "", name};
 }
 
 } // namespace veltrona

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,20 @@ std::optional<long long> wholeNumber(const std::string& text)
     return value;
 }
 
+// Every value of every line: a record may list more than one.
+std::set<long long> idsInUse(std::string_view uniqueIDListing)
+{
+    std::set<long long> ids;
+    for (const std::string& line : split(uniqueIDListing, "\n")) {
+        const std::vector<std::string> words = fields(line);
+        for (std::size_t i = 1; i < words.size(); ++i) {
+            if (const std::optional<long long> id = wholeNumber(words[i]))
+                ids.insert(*id);
+        }
+    }
+    return ids;
+}
+
 } // namespace
 
 std::optional<long long> scriptUniqueID(std::string_view uniqueIDListing)
@@ -79,16 +94,21 @@ std::optional<long long> scriptUniqueID(std::string_view uniqueIDListing)
 std::optional<int> nextVPNUserID(std::string_view uniqueIDListing)
 {
     const std::optional<long long> id = scriptUniqueID(uniqueIDListing);
-    if (!id || *id < kFirstVpnUserId || *id > kLastVpnUserId)
+    if (!id || *id < kFirstVpnUserId || *id > kLastVpnUserId || idsInUse(uniqueIDListing).contains(*id))
         return std::nullopt;
-    for (const std::string& line : split(uniqueIDListing, "\n")) {
-        const std::vector<std::string> words = fields(line);
-        for (std::size_t i = 1; i < words.size(); ++i) {
-            if (wholeNumber(words[i]) == id)
-                return std::nullopt;
-        }
-    }
     return static_cast<int>(*id);
+}
+
+std::optional<ChosenUserID> chooseVPNUserID(std::string_view uniqueIDListing)
+{
+    if (const std::optional<int> id = nextVPNUserID(uniqueIDListing))
+        return ChosenUserID{*id, false};
+    const std::set<long long> used = idsInUse(uniqueIDListing);
+    for (int id = kFirstVpnUserId; id <= kLastVpnUserId; ++id) {
+        if (!used.contains(id))
+            return ChosenUserID{id, true};
+    }
+    return std::nullopt;
 }
 
 } // namespace veltrona

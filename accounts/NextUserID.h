@@ -15,4 +15,15 @@ std::optional<long long> scriptUniqueID(std::string_view uniqueIDListing);
 // The script's id when it lies in 401-499 and no listed account has it; otherwise nothing.
 std::optional<int> nextVPNUserID(std::string_view uniqueIDListing);
 
+// The id a new account gets. The script's own when it may be used; otherwise, since its rule
+// stumbles over ids that merely hold a "4" and two digits and never reuses a freed id, the
+// lowest id of 401-499 that no listed record has, which the script is then given.
+struct ChosenUserID {
+    int id = 0;
+    bool givenToScript = false;
+    bool operator==(const ChosenUserID&) const = default;
+};
+// Nothing when every id of 401-499 is taken.
+std::optional<ChosenUserID> chooseVPNUserID(std::string_view uniqueIDListing);
+
 } // namespace veltrona

@@ -140,14 +140,19 @@ void WindowController::saveUser(QObject* sender)
     }
 
     if (creating) {
-        if (const std::optional<EntryProblem> refused = createVPNAccount(runner(), entry.name, entry.password)) {
+        if (const std::optional<EntryProblem> refused =
+                createVPNAccount(runner(), services_.paths, entry.name, entry.password)) {
             reportEntryProblem(*refused, userAccountsInfoField, fieldOf(refused->field));
             return;
         }
         userAccountsController->addObject({entry.name, "1"});
-        const int last = userAccountsController->arrangedCount() - 1;
-        userAccountsController->setSelectionIndex(last);
-        userAccountsController->scrollRowToVisible(last);
+        // Where the new row stands depends on the table's sort; the profile below is its own.
+        const std::vector<AccountRecord> arranged = userAccountsController->arrangedObjects();
+        const auto row = std::find_if(arranged.begin(), arranged.end(),
+                                      [&entry](const AccountRecord& record) { return record.userName == entry.name; });
+        const int index = static_cast<int>(row - arranged.begin());
+        userAccountsController->setSelectionIndex(index);
+        userAccountsController->scrollRowToVisible(index);
         services_.notifications.postNotificationName(kUserWasRemovedNotification);
     }
 
@@ -174,14 +179,18 @@ void WindowController::handleDoubleClick(QObject* /*sender*/)
 
 void WindowController::saveNewPassword(QObject* sender)
 {
-    const std::string password = stdText(userResetPasswordField);
-    if (const std::optional<EntryProblem> problem =
-            checkPasswordReset(password, stdText(userResetPasswordVerifyField))) {
+    std::string password = stdText(userResetPasswordField);
+    std::string verify = stdText(userResetPasswordVerifyField);
+    std::optional<EntryProblem> problem = checkPasswordReset(password, verify);
+    setTextIfChanged(userResetPasswordField, password);
+    setTextIfChanged(userResetPasswordVerifyField, verify);
+    if (!problem)
+        problem = resetVPNAccountPassword(runner(), stdText(userResetPasswordUserNameField), password);
+    if (problem) {
         QLineEdit* field = problem->field == EntryField::Verify ? userResetPasswordVerifyField : userResetPasswordField;
         reportEntryProblem(*problem, userResetPasswordInfoField, field);
         return;
     }
-    resetVPNAccountPassword(runner(), stdText(userResetPasswordUserNameField), password);
     if (services_.defaults.integerForKey(kSaveMobileConfigFileKey) != 0)
         saveMobileConfigProfile(userResetPasswordField);
     closeSheet(sender);
@@ -207,7 +216,12 @@ void WindowController::deleteConfirmed(int returnCode, const std::string& userNa
     if (returnCode != NSAlertSecondButtonReturn)
         return;
     startProgress();
-    deleteVPNAccount(runner(), userName);
+    if (!deleteVPNAccount(runner(), userName)) {
+        loadUserAccountsArray();
+        stopProgress();
+        beginAlertSheet(deletionFailedAlert(userName));
+        return;
+    }
     // The record of the account deleted, whichever row is selected by now.
     std::vector<AccountRecord> deleted;
     for (const AccountRecord& record : userAccountsController->arrangedObjects()) {

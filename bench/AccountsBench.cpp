@@ -133,7 +133,7 @@ void BM_CreateAccount(benchmark::State& state)
     veltrona::test::PrivilegedMac mac;
     int next = 0;
     for (auto _ : state) {
-        if (veltrona::createVPNAccount(mac.runner(), "bench" + std::to_string(next++), "pw")) {
+        if (veltrona::createVPNAccount(mac.runner(), mac.paths(), "bench" + std::to_string(next++), "pw")) {
             state.SkipWithError("the account was refused");
             return;
         }

@@ -2,7 +2,6 @@
 // passwords on standard input and --yes in place of the confirmation.
 #include "accounts/AccountActions.h"
 #include "accounts/AccountEntry.h"
-#include "accounts/TypedEntry.h"
 #include "cli/AccountView.h"
 #include "cli/Commands.h"
 
@@ -51,19 +50,26 @@ std::optional<Failure> requireListed(Session& session, const std::string& name)
     return std::nullopt;
 }
 
-Result addUser(Session& session, const std::string& typed, InputLines& input)
+Result entryFailure(const EntryProblem& problem)
 {
-    const std::optional<std::string> name = acceptedEntry(typed, true);
-    if (!name)
-        return failed(kRefused, kAccountNameCharactersMessage);
+    return failed(problem.platformFailed ? kPlatformFailed : kRefused, problem.message);
+}
+
+Result addUser(Session& session, const std::string& name, InputLines& input)
+{
+    // The name is taken as it stands, as the window takes its field: one the entry filter would
+    // change is refused before a password is asked for.
+    if (std::optional<EntryProblem> problem = checkAccountName(name))
+        return entryFailure(*problem);
     auto [password, verify] = newPassword(input);
-    NewAccountEntry entry{*name, password, verify};
+    NewAccountEntry entry{name, password, verify};
     if (std::optional<EntryProblem> problem = checkNewAccountEntry(entry, true))
-        return failed(kRefused, problem->message);
-    if (std::optional<EntryProblem> problem = createVPNAccount(session.runner(), entry.name, entry.password))
-        return failed(kRefused, problem->message);
+        return entryFailure(*problem);
+    if (std::optional<EntryProblem> problem =
+            createVPNAccount(session.runner(), session.paths(), entry.name, entry.password))
+        return entryFailure(*problem);
     session.platform().notifications->postNotificationName(kUserWasRemovedNotification);
-    // The script's outcome is not reported by the tools; the listing shows the truth.
+    // A record with a UniqueID the list does not show would be no VPN account.
     if (std::optional<Failure> missing = requireListed(session, entry.name))
         return failed(kPlatformFailed, "The VPN user " + entry.name + " was not created.");
     return done("The VPN user " + entry.name + " is created.", {{"userName", entry.name}});
@@ -75,8 +81,9 @@ Result resetPassword(Session& session, const std::string& name, InputLines& inpu
         return failed(*missing);
     auto [password, verify] = newPassword(input);
     if (std::optional<EntryProblem> problem = checkPasswordReset(password, verify))
-        return failed(kRefused, problem->message);
-    resetVPNAccountPassword(session.runner(), name, password);
+        return entryFailure(*problem);
+    if (std::optional<EntryProblem> problem = resetVPNAccountPassword(session.runner(), name, password))
+        return entryFailure(*problem);
     return done("The password of " + name + " is changed.", {{"userName", name}});
 }
 
@@ -89,10 +96,10 @@ Result deleteUser(Session& session, const std::string& name, bool confirmed)
     if (!confirmed)
         return failed(kRefused, alertText(deletionConfirmationAlert(name)) + "\nRun again with --yes to delete it.",
                       {{"userName", name}});
-    deleteVPNAccount(session.runner(), name);
+    const bool gone = deleteVPNAccount(session.runner(), name);
     session.platform().notifications->postNotificationName(kUserWasRemovedNotification);
-    if (!requireListed(session, name).has_value())
-        return failed(kPlatformFailed, "The VPN user " + name + " is still listed.", {{"userName", name}});
+    if (!gone || !requireListed(session, name).has_value())
+        return failed(kPlatformFailed, alertText(deletionFailedAlert(name)), {{"userName", name}});
     return done(alertText(deletionDoneAlert(name)), {{"userName", name}});
 }
 

@@ -35,5 +35,7 @@ int dsclAppend(DsclContext& context);
 int dsclDelete(DsclContext& context);
 int dsclChange(DsclContext& context);
 int dsclPasswd(DsclContext& context);
+// Prints nothing and exits 0 when the user's password is the one given.
+int dsclAuthonly(DsclContext& context);
 
 } // namespace veltrona

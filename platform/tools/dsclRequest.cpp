@@ -7,8 +7,8 @@ namespace veltrona {
 
 namespace {
 
-constexpr std::array<std::string_view, 9> kCommands{"read",  "readall", "list",   "create", "append",
-                                                    "merge", "delete",  "change", "passwd"};
+constexpr std::array<std::string_view, 10> kCommands{"read",  "readall", "list",   "create", "append",
+                                                     "merge", "delete",  "change", "passwd", "authonly"};
 
 bool isDataSource(const std::string& text)
 {

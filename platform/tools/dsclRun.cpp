@@ -13,7 +13,8 @@ constexpr const char* kUsage =
     "  commands: -read path [key ...]; -readall path [key ...]; -list path [key];\n"
     "            -create record_path [key [val ...]]; -append record_path key val ...;\n"
     "            -merge record_path key val ...; -delete path [key [val ...]];\n"
-    "            -change record_path key old_val new_val; -passwd user_path [old_password] new_password\n";
+    "            -change record_path key old_val new_val; -passwd user_path [old_password] new_password\n"
+    "            -authonly user_name password\n";
 
 } // namespace
 
@@ -44,6 +45,11 @@ int runDscl(const std::vector<std::string>& arguments, const std::filesystem::pa
     Directory directory(platformRoot);
     if (!directory.exists())
         return dsclFailure(err, directoryFailure(eDSUnknownNodeName));
+    // Takes a user's name where the other commands take a record path.
+    if (request->command == "authonly") {
+        DsclContext context{directory, *request, {RecordType::Users, request->path}, out, err};
+        return dsclAuthonly(context);
+    }
     std::optional<DsclPath> path = parseDsclPath(request->path);
     if (!path) {
         err << request->command << ": Invalid Path\n";

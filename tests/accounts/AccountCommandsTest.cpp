@@ -55,6 +55,30 @@ TEST(AccountCommands, TypedPasswordReachesDsclAsOneWord)
     EXPECT_FALSE(std::filesystem::exists("x"));
 }
 
+// Issue 17: a deletion counts as done only on the directory's word: a listing without the name.
+TEST(AccountCommands, TheDeletionCheckSaysGoneOnlyWhenTheListingLacksTheName)
+{
+    TempDir tools;
+    ShellRunner shell(tools.path().string());
+    const struct {
+        const char* dscl;
+        const char* name;
+        const char* printed;
+    } cases[] = {
+        {"printf 'Alice\\nbob\\n'", "alice", ""},
+        {"printf 'Alice\\nbob\\n'", "bob", ""},
+        {"printf 'Alice\\nbobby\\n'", "bob", "GONE"},
+        {"printf 'root\\n'", "carol", "GONE"},
+        {"echo '<dscl_cmd> DS Error: -14120 (eDSPermissionError)' >&2; exit 40", "carol", ""},
+    };
+    for (const auto& c : cases) {
+        writeText(tools / "dscl", std::string("#!/bin/sh\n") + c.dscl + "\n");
+        std::filesystem::permissions(tools / "dscl", std::filesystem::perms(0755));
+        shell.setArgs(deletionCheckCommand(c.name));
+        EXPECT_EQ(shell.startProcessGetResult(), c.printed) << c.dscl << " " << c.name;
+    }
+}
+
 TEST(NextUserID, WhatTheScriptWillChooseAndWhetherItMayBeUsed)
 {
     const struct {
@@ -77,6 +101,38 @@ TEST(NextUserID, WhatTheScriptWillChooseAndWhetherItMayBeUsed)
         EXPECT_EQ(scriptUniqueID(c.listing), c.scriptID) << c.name;
         EXPECT_EQ(nextVPNUserID(c.listing), c.next) << c.name;
     }
+}
+
+// Issue 17: where the script's rule would miss, the lowest free id is given to the script instead.
+TEST(NextUserID, TheLowestFreeIdWhereTheScriptsRuleMisses)
+{
+    const struct {
+        const char* name;
+        std::string listing;
+        std::optional<ChosenUserID> chosen;
+    } cases[] = {
+        {"the script's own", "alice 401\nbob 437\nroot 0", ChosenUserID{438, false}},
+        {"an administrator named jo450", "jo450 501\nroot 0", ChosenUserID{401, true}},
+        {"a freed id in a full range", "a 401\nb 402\nz 499", ChosenUserID{403, true}},
+        {"the script's id held as a second value", "bob 437 438", ChosenUserID{401, true}},
+        {"a listing the script cannot count", "n408 abc", ChosenUserID{401, true}},
+        {"a full range", "", std::nullopt},
+    };
+    std::string full;
+    for (int id = 401; id <= 499; ++id)
+        full += "u" + std::to_string(id) + " " + std::to_string(id) + "\n";
+    for (const auto& c : cases) {
+        const std::string listing = std::string(c.name) == "a full range" ? full : c.listing;
+        EXPECT_EQ(chooseVPNUserID(listing), c.chosen) << c.name;
+    }
+
+    // The script given the id keeps every other line of the Mac's script.
+    std::string expected = creationScript();
+    const std::size_t from = expected.find("maxid=$(");
+    expected.replace(from, expected.find("primaryGroupID=") - from, "uniqueID=$5\n");
+    EXPECT_EQ(creationScriptWithUniqueID(), expected);
+    EXPECT_EQ(creationCommand("bob", "pw", 450),
+              (CommandArguments{"/bin/sh", "-c", expected, "", "VPNStuff", "VPN-User", "bob", "pw", "450"}));
 }
 
 // The rule is checked against the script's own pipeline, run by a real shell.

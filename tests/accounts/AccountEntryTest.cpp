@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace veltrona::test {
 namespace {
 
@@ -81,14 +83,60 @@ TEST(AccountEntry, NewAccountFieldsAreCheckedInOrderAndWrittenBackStripped)
     }
 }
 
-TEST(AccountEntry, ResetTakesPasswordsAsTyped)
+// Issue 17: reset strips blanks at the ends as creation does, so the same typing gives the same password.
+TEST(AccountEntry, ResetStripsPasswordsAsCreationDoes)
 {
+    const auto reset = [](std::string password, std::string verify) {
+        std::optional<EntryProblem> problem = checkPasswordReset(password, verify);
+        return std::tuple(problem, password, verify);
+    };
     const auto empty = [](EntryField field) { return EntryProblem{"Password fields cannot be empty.", field}; };
-    EXPECT_EQ(checkPasswordReset("", "x"), empty(EntryField::Password));
-    EXPECT_EQ(checkPasswordReset("x", ""), empty(EntryField::Verify));
-    EXPECT_EQ(checkPasswordReset("Pw", "pw"), (EntryProblem{"Passwords do not match.", EntryField::Password}));
-    EXPECT_EQ(checkPasswordReset(" pw", " pw"), std::nullopt);
-    EXPECT_EQ(checkPasswordReset(" pw", "pw"), (EntryProblem{"Passwords do not match.", EntryField::Password}));
+    const EntryProblem differ{"Passwords do not match.", EntryField::Password};
+    EXPECT_EQ(reset("", "x"), std::tuple(empty(EntryField::Password), "", "x"));
+    EXPECT_EQ(reset("x", " \t"), std::tuple(empty(EntryField::Verify), "x", ""));
+    EXPECT_EQ(reset("Pw", "pw"), std::tuple(differ, "Pw", "pw"));
+    EXPECT_EQ(reset(" pw", "pw "), std::tuple(std::nullopt, "pw", "pw"));
+    EXPECT_EQ(reset(" in side ", "in side"), std::tuple(std::nullopt, "in side", "in side"));
+    EXPECT_EQ(reset("p w", "pw"), std::tuple(differ, "p w", "pw"));
+}
+
+// Issue 17: what would not reach the directory as it stands is refused, whatever road it came by.
+TEST(AccountEntry, NamesAndPasswordsThatCannotReachTheDirectoryUnchanged)
+{
+    const EntryProblem filtered{"An account name may hold only lower-case letters, marks and digits.",
+                                EntryField::Name};
+    const EntryProblem longName{"The Account Name is longer than 64 characters.", EntryField::Name};
+    const struct {
+        std::string name;
+        std::optional<EntryProblem> problem;
+    } names[] = {
+        {"alice", std::nullopt},
+        {"j\xC3\xBCrgen42", std::nullopt},
+        {std::string(64, 'a'), std::nullopt},
+        {"a\xD0", filtered}, // not UTF-8
+        {"root x", filtered},
+        {"Alice", filtered},
+        {"x;id", filtered},
+        {std::string("a\0b", 3), filtered},
+        {std::string(65, 'a'), longName},
+        {std::string(250, 'a'), longName},
+    };
+    for (const auto& c : names)
+        EXPECT_EQ(checkAccountName(c.name), c.problem) << c.name;
+    // 64 two-byte letters are 64 characters.
+    std::string cyrillic;
+    for (int i = 0; i < 64; ++i)
+        cyrillic += "\xD0\xB0";
+    EXPECT_EQ(checkAccountName(cyrillic), std::nullopt);
+    EXPECT_EQ(checkAccountName(cyrillic + "a"), longName);
+
+    const EntryProblem nul{"A password cannot hold a NUL character.", EntryField::Password};
+    const EntryProblem longPassword{"The password is longer than 1024 characters.", EntryField::Password};
+    EXPECT_EQ(checkPasswordText(std::string(1024, 'x')), std::nullopt);
+    EXPECT_EQ(checkPasswordText(" it's $(id) \"q\" "), std::nullopt);
+    EXPECT_EQ(checkPasswordText(std::string("pw\0rest", 7)), nul);
+    EXPECT_EQ(checkPasswordText(std::string(1025, 'x')), longPassword);
+    EXPECT_EQ(checkPasswordText(std::string(200 * 1024, 'x')), longPassword);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "app/UserDefaults.h"
 #include "platform/emulated/DirectoryAuthentication.h"
 #include "tests/app/AccountWindow.h"
+#include "tests/support/FailingDscl.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -55,8 +56,21 @@ TEST_F(NewAccountSheet, RefusalsInOrderEachWithItsMessageFocusAndOneBeep)
         {"bob", "pw", "\t", kEntryFieldsEmptyMessage, &WindowController::userPasswordVerifyField, "bob"},
         {"admin", "pw", "PW", kPasswordsDoNotMatchMessage, &WindowController::userPasswordField, "admin"},
         {"admin", "pw", "pw", kAccountNameUsedMessage, &WindowController::userNameField, "admin"},
-        {"Admin", "pw", "pw", kAccountNameUsedMessage, &WindowController::userNameField, "Admin"},
+        // Issue 17: set without typing (as through the accessibility interface), so unfiltered.
+        {"Admin", "pw", "pw", "An account name may hold only lower-case letters, marks and digits.",
+         &WindowController::userNameField, "Admin"},
+        {"root x", "pw", "pw", "An account name may hold only lower-case letters, marks and digits.",
+         &WindowController::userNameField, "root x"},
+        {"\xD0\xB0"
+         "dmin",
+         "pw", "pw", "The Account Name looks like an existing account's name.", &WindowController::userNameField,
+         "\xD0\xB0"
+         "dmin"},
+        {"\xEF\xBD\x81\xEF\xBD\x84\xEF\xBD\x8D\xEF\xBD\x89\xEF\xBD\x8E", "pw", "pw",
+         "The Account Name looks like an existing account's name.", &WindowController::userNameField,
+         "\xEF\xBD\x81\xEF\xBD\x84\xEF\xBD\x8D\xEF\xBD\x89\xEF\xBD\x8E"},
     };
+    const auto rootBefore = user("root")->attributes();
     open();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name + std::string("|") + c.password + "|" + c.verify);
@@ -70,6 +84,7 @@ TEST_F(NewAccountSheet, RefusalsInOrderEachWithItsMessageFocusAndOneBeep)
         EXPECT_TRUE(window->userAccountsPanel->isVisible());
     }
     EXPECT_FALSE(user("bob"));
+    EXPECT_EQ(user("root")->attributes(), rootBefore);
     EXPECT_TRUE(listed().empty());
     EXPECT_EQ(notifications(), "");
 
@@ -135,6 +150,42 @@ TEST_F(NewAccountSheet, TheNewAccountIsAppendedSelectedShownAndItsProfileLandsOn
     create();
     EXPECT_TRUE(user("second"));
     EXPECT_FALSE(std::filesystem::exists(desktop() / "second.L2TP.mobileconfig"));
+}
+
+// Issue 17: with the table sorted, the new row stands anywhere; it is the one selected and profiled.
+TEST_F(NewAccountSheet, WithTheTableSortedTheNewAccountIsSelectedAndItsProfileIsItsOwn)
+{
+    addVpnUser("zoe", 401);
+    addVpnUser("adam", 402);
+    window->loadUserAccountsArray();
+    window->userAccountsTableView->sortByColumn(0, Qt::DescendingOrder);
+    ASSERT_EQ(listed(), (std::vector<std::string>{"zoe", "adam"}));
+    bed.defaults.setStringForKey("saveMobileConfigFile", "1");
+
+    open();
+    fill("mia", "mia's pw", "mia's pw");
+    create();
+    ASSERT_FALSE(window->userAccountsPanel->isVisible()) << window->userAccountsInfoField->text().toStdString();
+    EXPECT_EQ(listed(), (std::vector<std::string>{"zoe", "mia", "adam"}));
+    EXPECT_EQ(selected(), std::vector<std::string>{"mia"});
+    EXPECT_EQ(profilePayloadValue(desktop() / "mia.L2TP.mobileconfig", "PPP.AuthPassword"), bytes("mia's pw"));
+    EXPECT_FALSE(std::filesystem::exists(desktop() / "adam.L2TP.mobileconfig"));
+    EXPECT_FALSE(std::filesystem::exists(desktop() / "zoe.L2TP.mobileconfig"));
+}
+
+// Issue 17: a creation whose password step failed leaves no row, no record, and says so.
+TEST_F(NewAccountSheet, AFailedPasswordStepLeavesNoAccountAndTheSheetSaysSo)
+{
+    makeDsclFail(bed.platform.root(), "-passwd");
+    open();
+    fill("bob", "pw", "pw");
+    create();
+    EXPECT_TRUE(window->userAccountsPanel->isVisible());
+    EXPECT_EQ(window->userAccountsInfoField->text().toStdString(), "The VPN account could not be created.");
+    EXPECT_EQ(bed.interaction.beepCount(), 1);
+    EXPECT_FALSE(user("bob"));
+    EXPECT_TRUE(listed().empty());
+    EXPECT_EQ(notifications(), "");
 }
 
 TEST_F(NewAccountSheet, TheNameFieldKeepsLowerCaseLettersMarksAndDigitsAsTypedOrPasted)

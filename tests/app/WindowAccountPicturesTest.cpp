@@ -63,6 +63,12 @@ TEST(WindowAccountPictures, AccountSheetsWithTheirCheckBoxes)
     ASSERT_EQ(window.userAccountsInfoField->text().toStdString(), kPasswordsDoNotMatchMessage);
     keep(pictureOf(window.userAccountsPanel), "new-account-sheet-sign-enabled-failed.png");
     keep(snapshotOfWindow(window), "main-window-with-new-account-sheet.png");
+    // The longest message, refused before anything runs.
+    window.userNameField->setText(QStringLiteral("Bob"));
+    window.userPasswordVerifyField->setText(QStringLiteral("pw"));
+    window.saveUser(window.userAccountsPanel->findChild<QPushButton*>(QStringLiteral("userAccountsCreateButton")));
+    ASSERT_EQ(window.userAccountsInfoField->text().toStdString(), kAccountNameFilteredMessage);
+    keep(pictureOf(window.userAccountsPanel), "new-account-sheet-name-refused.png");
     bed.interaction.endSheet(window.userAccountsPanel, 0);
 
     window.handleDoubleClick(nullptr);
@@ -115,6 +121,7 @@ TEST(WindowAccountPictures, DeletionAlerts)
         {administratorRefusalAlert("admin"), "delete-admin-refused-alert.png"},
         {deletionConfirmationAlert("alice"), "delete-confirmation-alert.png"},
         {deletionDoneAlert("alice"), "delete-done-alert.png"},
+        {deletionFailedAlert("alice"), "delete-failed-alert.png"},
     };
     for (const auto& [text, file] : alerts) {
         // As the window shows it: an alert with no button added gets the one "OK".

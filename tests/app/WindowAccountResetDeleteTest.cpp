@@ -10,6 +10,7 @@
 #include "platform/emulated/DirectoryAuthentication.h"
 #include "tests/app/AccountWindow.h"
 #include "tests/app/AlertShown.h"
+#include "tests/support/FailingDscl.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -25,6 +26,13 @@ QPushButton* mainButton(WindowController& window, const char* name)
 {
     return window.window()->findChild<QPushButton*>(QString::fromLatin1(name));
 }
+
+// The deletion's alerts, written out once here so that a changed text fails.
+const std::string kAtLeastOne = "You need to have at least one VPN User defined for the VPN Server to work.";
+const std::string kAdminRefused = "The user (admin) is an admin user. | Veltrona will not delete an admin-level user.\n"
+                                  "Please use the Accounts Pane in Systems Preferences. | OK | sheet";
+const std::string kConfirmAlice =
+    "Warning - Are you sure you want to delete this VPN User (alice)? | " + kAtLeastOne + " | No,Delete | sheet";
 
 class SelectedAccount : public AccountWindow {
 protected:
@@ -83,7 +91,7 @@ TEST_F(SelectedAccount, WithoutASelectedAccountResetDeleteAndExportBeepOnceAndDo
     EXPECT_TRUE(user("alice") && user("bob"));
 }
 
-TEST_F(SelectedAccount, TheResetSheetRefusesInOrderThenSetsThePasswordAsTyped)
+TEST_F(SelectedAccount, TheResetSheetRefusesInOrderThenSetsTheStrippedPassword)
 {
     doubleClickRow(1);
     ASSERT_TRUE(window->userResetPasswordPanel->isVisible());
@@ -110,13 +118,15 @@ TEST_F(SelectedAccount, TheResetSheetRefusesInOrderThenSetsThePasswordAsTyped)
         EXPECT_TRUE(window->userResetPasswordPanel->isVisible());
     }
 
+    // Issue 17: blanks at the ends are stripped as creation strips them, and written back.
     bed.defaults.setStringForKey("saveMobileConfigFile", "1");
-    resetWith(" edge", " edge");
+    resetWith(" in side ", "in side\t");
     EXPECT_FALSE(window->userResetPasswordPanel->isVisible());
-    EXPECT_TRUE(userPasswordMatches(*user("bob"), " edge")) << "blanks at the ends belong to it";
+    EXPECT_TRUE(userPasswordMatches(*user("bob"), "in side"));
+    EXPECT_EQ(window->userResetPasswordField->text(), QStringLiteral("in side"));
     EXPECT_EQ(listed(), (std::vector<std::string>{"alice", "bob"}));
     EXPECT_EQ(selected(), std::vector<std::string>{"bob"});
-    EXPECT_EQ(profilePayloadValue(desktop() / "bob.L2TP.mobileconfig", "PPP.AuthPassword"), bytes(" edge"));
+    EXPECT_EQ(profilePayloadValue(desktop() / "bob.L2TP.mobileconfig", "PPP.AuthPassword"), bytes("in side"));
     EXPECT_EQ(notifications(), "") << "a reset changes no account list";
 
     // Opened again: the old message and passwords are gone.
@@ -133,7 +143,7 @@ TEST_F(SelectedAccount, AnAdministratorIsRefusedAndNoChangesNothing)
     window->userAccountsController->setSelectionIndex(2);
     clickDelete();
     ASSERT_EQ(bed.interaction.alerts().size(), 1);
-    EXPECT_EQ(alertShown(bed.interaction.alerts().back()), alertShown(administratorRefusalAlert("admin"), true));
+    EXPECT_EQ(alertShown(bed.interaction.alerts().back()), kAdminRefused);
     EXPECT_TRUE(user("admin"));
     EXPECT_EQ(listed().size(), 3U);
 
@@ -141,7 +151,7 @@ TEST_F(SelectedAccount, AnAdministratorIsRefusedAndNoChangesNothing)
     bed.interaction.queueAlertAnswer(NSAlertFirstButtonReturn); // "No"
     clickDelete();
     ASSERT_EQ(bed.interaction.alerts().size(), 2);
-    EXPECT_EQ(alertShown(bed.interaction.alerts().back()), alertShown(deletionConfirmationAlert("alice"), true));
+    EXPECT_EQ(alertShown(bed.interaction.alerts().back()), kConfirmAlice);
     EXPECT_TRUE(user("alice"));
     EXPECT_EQ(listed().size(), 3U);
     EXPECT_EQ(notifications(), "");
@@ -158,11 +168,39 @@ TEST_F(SelectedAccount, DeletingEveryAccountDownToTheLast)
         const std::vector<std::string> left = listed();
         EXPECT_EQ(std::count(left.begin(), left.end(), name), 0);
         ASSERT_TRUE(bed.interaction.lastAlert());
-        EXPECT_EQ(alertShown(*bed.interaction.lastAlert()), alertShown(deletionDoneAlert(name), true));
+        EXPECT_EQ(alertShown(*bed.interaction.lastAlert()),
+                  "The VPN User (" + std::string(name) + ") has been deleted | " + kAtLeastOne + " | OK | sheet");
         EXPECT_FALSE(window->progressIndicator->isVisible());
     }
     EXPECT_TRUE(listed().empty());
     EXPECT_EQ(notifications(), "com.apple.UserWasRemovedNotification\ncom.apple.UserWasRemovedNotification\n");
+}
+
+// Issue 17: a reset or deletion that did not take is reported; the list then shows the directory.
+TEST_F(SelectedAccount, AResetOrDeletionThatDidNotTakeIsReported)
+{
+    makeDsclFail(bed.platform.root(), "-passwd");
+    doubleClickRow(1);
+    resetWith("new", "new");
+    EXPECT_TRUE(window->userResetPasswordPanel->isVisible());
+    EXPECT_EQ(window->userResetPasswordInfoField->text().toStdString(), "The password could not be changed.");
+    EXPECT_EQ(window->userResetPasswordPanel->focusWidget(), window->userResetPasswordField);
+    EXPECT_EQ(bed.interaction.beepCount(), 1);
+    window->userResetPasswordPanel->hide();
+
+    std::filesystem::rename(bed.platform.root() / "usr/bin/dscl.real", bed.platform.root() / "usr/bin/dscl");
+    makeDsclFail(bed.platform.root(), "-delete");
+    window->userAccountsTableView->sortByColumn(0, Qt::DescendingOrder);
+    window->userAccountsController->setSelectionIndex(1);
+    bed.interaction.queueAlertAnswer(NSAlertSecondButtonReturn); // "Delete"
+    clickDelete();
+    ASSERT_TRUE(bed.interaction.lastAlert());
+    EXPECT_EQ(alertShown(*bed.interaction.lastAlert()),
+              "The VPN User (alice) could not be deleted | It is still in the directory. | OK | sheet");
+    EXPECT_TRUE(user("alice"));
+    EXPECT_EQ(listed(), (std::vector<std::string>{"alice", "bob"})) << "reloaded: unsorted again";
+    EXPECT_FALSE(window->progressIndicator->isVisible());
+    EXPECT_EQ(notifications(), "");
 }
 
 // The alert dialog shown over the window, if any: a visible dialog that is none of its sheets.

@@ -223,6 +223,27 @@ TEST_F(DsclToolTest, PasswordsAreStoredOnlyAsHashes)
     EXPECT_EQ(dscl({".", "-passwd", "/Users/fay", "plain text", "x"}).exitStatus, 0);
 }
 
+TEST_F(DsclToolTest, AuthonlyChecksAPasswordAndChangesNothing)
+{
+    ASSERT_EQ(dscl({".", "-create", "/Users/gus"}).exitStatus, 0);
+    ASSERT_EQ(dscl({".", "-passwd", "/Users/gus", " two words "}).exitStatus, 0);
+    const fs::path file = root.root() / "var/db/dslocal/nodes/Default/users/gus.plist";
+    const std::string stored = readText(file);
+
+    const ProcessRun right = dscl({".", "-authonly", "gus", " two words "});
+    EXPECT_EQ(right.exitStatus, 0);
+    EXPECT_EQ(right.out + right.err, "");
+    const ProcessRun wrong = dscl({".", "-authonly", "gus", "two words"});
+    EXPECT_EQ(wrong.out, "");
+    EXPECT_EQ(wrong.err, "<dscl_cmd> DS Error: -14090 (eDSAuthFailed)\n");
+    EXPECT_EQ(wrong.exitStatus, 10);
+    const ProcessRun ghost = dscl({".", "-authonly", "ghost", "x"});
+    EXPECT_EQ(ghost.err, "<dscl_cmd> DS Error: -14136 (eDSRecordNotFound)\n");
+    EXPECT_EQ(ghost.exitStatus, 56);
+    EXPECT_EQ(dscl({".", "-authonly", "gus"}).exitStatus, 64);
+    EXPECT_EQ(readText(file), stored);
+}
+
 TEST_F(DsclToolTest, ACorruptRecordFileHidesNothingElse)
 {
     const fs::path users = Directory(root.root()).recordFolder(RecordType::Users);
