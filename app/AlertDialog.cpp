@@ -32,11 +32,12 @@ AlertDialog::AlertDialog(const QString& messageText, const QString& informativeT
     message->setFont(bold);
     message->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto* informative = new QLabel(informativeText.trimmed(), this);
+    // As given: the update alert's text begins and ends with a line break of its own.
+    auto* informative = new QLabel(informativeText, this);
     informative->setTextFormat(Qt::PlainText);
     informative->setWordWrap(true);
     informative->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    informative->setVisible(!informativeText.trimmed().isEmpty());
+    informative->setVisible(!informativeText.isEmpty());
 
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch(1);

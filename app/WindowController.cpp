@@ -99,6 +99,7 @@ void WindowController::loadWindowResource()
     sharedSecretPanel = makeSheet(window_);
     ui.sharedSecret.setupUi(sharedSecretPanel);
     sharedSecretPanelField = ui.sharedSecret.sharedSecretPanelField;
+    sharedSecretInfoField = ui.sharedSecret.sharedSecretInfoField;
 
     userAccountsController = new AccountArrayController(this);
     userAccountsController->setObjectName(QStringLiteral("userAccountsController"));

@@ -79,6 +79,7 @@ public:
     QLineEdit* endIPAddressField = nullptr;
     Sheet* sharedSecretPanel = nullptr;
     QLineEdit* sharedSecretPanelField = nullptr;
+    QLabel* sharedSecretInfoField = nullptr;
     AccountArrayController* userAccountsController = nullptr;
     QTableView* userAccountsTableView = nullptr;
     Sheet* userAccountsPanel = nullptr;
@@ -125,6 +126,8 @@ public:
     bool checkIfLightIsOn(QLabel* light, int portNo);
     void showSharedSecretPanel(QObject* sender);
     void closeSharedSecretPanel(QObject* sender);
+    // Beeps, says why in the sheet and puts the focus back into its field.
+    void refuseSharedSecret(const char* message);
 
     // VPN user accounts (WindowController_Accounts.cpp).
     void loadUserAccountsArray();

@@ -28,10 +28,12 @@ void WindowController::deInstall(QObject* /*sender*/)
         if (answer != NSAlertFirstButtonReturn)
             return;
         startProgress();
-        veltrona::deInstall(runner(), services_.paths);
+        const Status removed = veltrona::deInstall(runner(), services_.paths);
         stopProgress();
         // The window shows what is left: no settings, a stopped server, the accounts.
         reloadData(nullptr);
+        if (!removed)
+            alertFromText(services_.interaction, deInstallFailure(removed)).runModal();
     });
 }
 

@@ -2,8 +2,11 @@
 // light. Read the controls, hand them to vpnserver/, show what comes back.
 #include "app/WindowController.h"
 
+#include "accounts/TypedEntry.h"
+#include "app/AlertFromText.h"
 #include "app/AppResources.h"
 #include "app/ButtonTitle.h"
+#include "app/Interaction.h"
 #include "vpnserver/PortProbe.h"
 #include "vpnserver/RunFolder.h"
 #include "vpnserver/ServerFileLocations.h"
@@ -96,13 +99,17 @@ void WindowController::VPN(QObject* sender)
     // The title the program set: a theme's accelerator marks in the text must not make it unknown.
     const auto* button = qobject_cast<const QAbstractButton*>(sender);
     const std::string title = button ? stdText(titleWithoutAccelerators(button->text())) : std::string();
-    if (const std::optional<VpnConfigResult> written =
-            performVPNAction(title, serverSettings(), serverFileLocations(), runner()))
-        logFailedWrites(*written);
+    const CheckedVpnAction performed =
+        performCheckedVPNAction(title, serverSettings(), serverFileLocations(), runner());
+    if (performed.written)
+        logFailedWrites(*performed.written);
 
     loadVPNSettings();
     checkStatusLights(sender);
     stopProgress();
+    // The light shows the state; a stop or start that did not take is said in words too.
+    if (!performed.outcome)
+        alertFromText(services_.interaction, {performed.outcome.message(), {}, {"OK"}}).runModal();
 }
 
 void WindowController::checkStatusLights(QObject* /*sender*/)
@@ -152,21 +159,43 @@ void WindowController::showSharedSecretPanel(QObject* /*sender*/)
     if (secret == QLatin1String(kSharedSecretError))
         return;
     sharedSecretPanelField->setText(secret);
+    sharedSecretInfoField->clear();
     beginSheet(sharedSecretPanel);
+    sharedSecretPanelField->setFocus(Qt::OtherFocusReason);
+}
+
+void WindowController::refuseSharedSecret(const char* message)
+{
+    services_.interaction.beep();
+    sharedSecretInfoField->setText(QString::fromUtf8(message));
     sharedSecretPanelField->setFocus(Qt::OtherFocusReason);
 }
 
 void WindowController::closeSharedSecretPanel(QObject* sender)
 {
-    closeSheet(sender);
-    if (sender == nullptr || sender->property("tag").toInt() == 0)
+    if (sender == nullptr || sender->property("tag").toInt() == 0) {
+        closeSheet(sender);
         return;
-    const std::string secret = stdText(sharedSecretPanelField->text());
-    sharedSecretField->clear();
+    }
+    const std::string typed = stdText(sharedSecretPanelField->text());
+    // The field's filter sees only typing: a secret set another way (read back from the file,
+    // put there through the accessibility interface) must pass the same rule.
+    const std::optional<std::string> secret =
+        typed.empty() ? std::optional<std::string>("") : acceptedEntry(typed, false);
+    if (!secret) {
+        refuseSharedSecret(kSharedSecretCharactersMessage);
+        return;
+    }
     // A server file that cannot be read is not rewritten; the keychain item and the field still
     // take the new secret, and the next start writes the file from the field.
-    storeSharedSecret(secret, serverFileLocations(), runner());
-    sharedSecretField->setText(qText(secret));
+    const Status stored = storeSharedSecret(*secret, serverFileLocations(), runner());
+    if (!stored && stored.message() == kSharedSecretNotStored) {
+        // The old secret is back in the keychain; the sheet stays for another try.
+        refuseSharedSecret(kSharedSecretNotStored);
+        return;
+    }
+    closeSheet(sender);
+    sharedSecretField->setText(qText(*secret));
 }
 
 } // namespace veltrona

@@ -31,12 +31,17 @@ Result serverCommand(Session& session, const std::string& action)
     // Installing first, so the settings written are the installed ones, not empty fields.
     if (title == kStartVPNTitle)
         installIfNeeded(session);
-    performVPNAction(title, settingsToWrite(session), session.locations(), runner);
+    const CheckedVpnAction performed =
+        performCheckedVPNAction(title, settingsToWrite(session), session.locations(), runner);
 
     const bool running = isJobLoaded(runner);
     const bool wanted = action != "stop";
-    if (running != wanted)
-        return failed(kPlatformFailed, wanted ? "The VPN server did not start." : "The VPN server did not stop.",
+    // A restart whose stop failed ends with the job loaded, as wanted, yet nothing was restarted.
+    if (!performed.outcome || running != wanted)
+        return failed(kPlatformFailed,
+                      !performed.outcome ? performed.outcome.message()
+                      : wanted           ? kServerDidNotStart
+                                         : kServerDidNotStop,
                       {{"action", action}, {"changed", running != wasRunning}, {"running", running}});
     const char* text = action == "stop"                    ? "The VPN server is stopped."
                        : action == "restart" && wasRunning ? "The VPN server is restarted."

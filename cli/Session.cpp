@@ -68,8 +68,14 @@ std::optional<Failure> Session::authenticate(const CliOptions& options, InputLin
     if (name.empty())
         return Failure{kNotAuthorized, "No administrator is known; name one with --admin NAME."};
 
-    if (const char* given = std::getenv(kAdminPasswordVariable); given && *given) {
-        if (tryPassword(name, given))
+    // Taken out of the environment at once: every program started from here would inherit it.
+    std::optional<std::string> given;
+    if (const char* variable = std::getenv(kAdminPasswordVariable)) {
+        given = variable;
+        ::unsetenv(kAdminPasswordVariable);
+    }
+    if (given && !given->empty()) {
+        if (tryPassword(name, *given))
             return std::nullopt;
         return Failure{kNotAuthorized, kCannotAuthenticate};
     }

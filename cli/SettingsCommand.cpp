@@ -52,9 +52,12 @@ Result settingsCommand(Session& session, const CliOptions& options)
 
     bool restarted = false;
     if (options.flags.contains("--apply") && isJobLoaded(session.runner())) {
-        performVPNAction(kRestartVPNTitle, settings, session.locations(), session.runner());
+        const CheckedVpnAction performed =
+            performCheckedVPNAction(kRestartVPNTitle, settings, session.locations(), session.runner());
         restarted = true;
-        if (!isJobLoaded(session.runner()))
+        if (!performed.outcome && performed.outcome.message() == kServerDidNotStop)
+            return failed(kPlatformFailed, "The settings are written, but the VPN server did not stop to restart.");
+        if (!performed.outcome || !isJobLoaded(session.runner()))
             return failed(kPlatformFailed, "The settings are written, but the VPN server did not start again.");
     }
     std::string note = restarted ? "The settings are written and the VPN server is restarted."

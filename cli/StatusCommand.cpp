@@ -5,6 +5,7 @@
 #include "cli/ServerView.h"
 #include "vpnserver/ServerControl.h"
 #include "vpnserver/ServingState.h"
+#include "vpnserver/SharedSecret.h"
 
 namespace veltrona::cli {
 
@@ -13,7 +14,9 @@ Result statusCommand(Session& session)
     const bool installed = isInstalled(session);
     const bool loaded = isJobLoaded(session.runner());
     const ServingState serving = servingState(session.runner(), session.paths());
-    const LoadedServerSettings current = installedSettings(session);
+    LoadedServerSettings current = installedSettings(session);
+    // Set is what racoon finds in the System keychain, whatever the file's copy says.
+    current.settings.sharedSecret = storedSharedSecret(session.paths(), session.runner());
     const std::optional<std::vector<AccountRecord>> accounts = listVpnAccounts(session);
     if (!accounts)
         return failed(kPlatformFailed, kListingUnreadable);

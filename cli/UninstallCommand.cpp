@@ -13,7 +13,8 @@ Result uninstallCommand(Session& session, const CliOptions& options)
         return failed(kRefused,
                       question.messageText + "\n" + question.informativeText + "\nRun again with --yes to de-install.");
     }
-    deInstall(session.runner(), session.paths());
+    if (const Status removed = deInstall(session.runner(), session.paths()); !removed)
+        return failed(kPlatformFailed, removed.message(), {{"installed", isInstalled(session)}});
     if (isInstalled(session) || isJobLoaded(session.runner()))
         return failed(kPlatformFailed, "The de-installation left the server's files or its job in place.");
     return done("Veltrona's server files and shared secret are removed; the VPN accounts stay.",

@@ -32,8 +32,7 @@ Result checkUpdateCommand(Session& session)
                       {"message", answer.alert.messageText},
                       {"informativeText", answer.alert.informativeText},
                       {"productPage", answer.offersProductPage ? Json(productPage(site.base)) : Json()}};
-    // An empty fetch is the one answer that means the site was not reached.
-    if (answer == updateAlertFor("", running))
+    if (answer.fetchFailed)
         return failed(kPlatformFailed, text, std::move(data));
     return done(answer.offersProductPage ? text + "\n" + productPage(site.base) : text, std::move(data));
 }

@@ -50,6 +50,7 @@ void TaskWrapper::setAdminPassword(std::string password, std::string userName)
 void TaskWrapper::setArgs(std::vector<std::string> newArguments)
 {
     arguments = std::move(newArguments);
+    timeLimit_ = kDefaultCommandTimeLimit;
 }
 
 bool TaskWrapper::checkIfSudoer()

@@ -6,6 +6,7 @@
 #include "platform/SystemLog.h"
 #include "services/CommandRunner.h"
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -17,6 +18,14 @@ namespace veltrona {
 
 // The program's own right; shellTool runs nothing for an authorization that lacks it.
 inline constexpr const char* kAdminRightName = "com.brantholm.orlaquin.admin";
+
+// How long a command may run unless its caller says otherwise: long enough for any of the
+// program's own commands, short enough that a hung one does not hold the window for good.
+inline constexpr std::chrono::milliseconds kDefaultCommandTimeLimit = std::chrono::minutes(2);
+
+// Ends the tool now running (its whole process group, whatever it started there), if any.
+// Async-signal-safe: a front end calls it from its SIGINT and SIGTERM handlers.
+void endRunningTool() noexcept;
 
 // What a run returns for the bytes the tool printed: "" unless they are non-empty, valid UTF-8;
 // otherwise the text less its last character (the trailing newline; a whole character, never
@@ -34,6 +43,7 @@ public:
     // Password first, as callers have always passed them.
     void setAdminPassword(std::string password, std::string userName);
     void setArgs(std::vector<std::string> newArguments) override;
+    void setTimeLimit(std::chrono::milliseconds limit) override { timeLimit_ = limit; }
     // Authenticates the held name and password for the program's right, never prompting.
     bool checkIfSudoer();
     // Defines the right in the authorization database unless it is already defined.
@@ -68,6 +78,7 @@ private:
     SystemLog& log_;
     std::function<void()> idleHook_;
     bool quietErrors_ = false;
+    std::chrono::milliseconds timeLimit_ = kDefaultCommandTimeLimit;
 };
 
 } // namespace veltrona

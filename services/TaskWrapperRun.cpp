@@ -3,6 +3,7 @@
 #include "foundation/Utf8.h"
 #include "services/TaskWrapper.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -12,8 +13,10 @@
 #include <functional>
 #include <poll.h>
 #include <spawn.h>
+#include <string_view>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -23,6 +26,25 @@ namespace {
 
 constexpr int kPollMillis = 15;
 constexpr auto kIdleInterval = std::chrono::milliseconds(kPollMillis);
+
+// The process group of the tool now running (the tool leads it), or 0; read by signal handlers.
+std::atomic<pid_t> runningGroup{0};
+static_assert(std::atomic<pid_t>::is_always_lock_free);
+
+// The one variable through which a front end hands over the administrator's password; no command
+// run as root is to see it.
+constexpr std::string_view kAdminPasswordVariable = "VELTRONA_ADMIN_PASSWORD=";
+
+std::vector<char*> toolEnvironment()
+{
+    std::vector<char*> kept;
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        if (!std::string_view(*variable).starts_with(kAdminPasswordVariable))
+            kept.push_back(*variable);
+    }
+    kept.push_back(nullptr);
+    return kept;
+}
 
 void closeFd(int& fd)
 {
@@ -100,26 +122,38 @@ int spawnTool(const std::string& launchPath, const std::string& workingDirectory
     posix_spawnattr_setsigmask(&attributes, &signals);
     sigaddset(&signals, SIGPIPE);
     posix_spawnattr_setsigdefault(&attributes, &signals);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    // A group of its own, led by the tool: a deadline or an ended front end ends the tool and
+    // every command it started in one go (jobs that start a session of their own, as launchd's
+    // do, stay).
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
 
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(launchPath.c_str()));
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
-    const int error = ::posix_spawn(&pid, launchPath.c_str(), &actions, &attributes, argv.data(), environ);
+    std::vector<char*> environment = toolEnvironment();
+    const int error = ::posix_spawn(&pid, launchPath.c_str(), &actions, &attributes, argv.data(), environment.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     return error;
 }
 
 // Reads the tool's output while it runs, calling the idle hook every few milliseconds, and
-// reaps the tool. The hook is a copy: it may replace the runner's own while it runs.
-std::string collectOutput(int fd, pid_t pid, std::function<void()> idleHook)
+// reaps the tool. The hook is a copy: it may replace the runner's own while it runs. Past the
+// deadline the tool's group is ended and `timedOut` set.
+std::string collectOutput(int fd, pid_t pid, std::function<void()> idleHook,
+                          std::chrono::steady_clock::time_point deadline, bool& timedOut)
 {
     std::string collected;
     auto lastIdle = std::chrono::steady_clock::now();
     for (;;) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::kill(-pid, SIGKILL);
+            timedOut = true;
+            break;
+        }
         pollfd watched{fd, POLLIN, 0};
         const int ready = ::poll(&watched, 1, kPollMillis);
         if (ready < 0 && errno != EINTR)
@@ -139,11 +173,30 @@ std::string collectOutput(int fd, pid_t pid, std::function<void()> idleHook)
             idleHook();
         lastIdle = std::chrono::steady_clock::now();
     }
-    reapIfEnded(pid, true);
+    if (timedOut) {
+        reapIfEnded(pid, true);
+        return collected;
+    }
+    // A tool that closed its output may still run: the deadline holds for it too.
+    while (!reapIfEnded(pid, false)) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::kill(-pid, SIGKILL);
+            timedOut = true;
+            reapIfEnded(pid, true);
+            break;
+        }
+        ::poll(nullptr, 0, kPollMillis);
+    }
     return collected;
 }
 
 } // namespace
+
+void endRunningTool() noexcept
+{
+    if (const pid_t group = runningGroup.load(); group > 0)
+        ::kill(-group, SIGKILL);
+}
 
 std::string runnerResultFromOutput(std::string_view output)
 {
@@ -193,8 +246,17 @@ std::string TaskWrapper::runTool()
         return {};
     }
     task->pid = pid;
-    std::string collected = collectOutput(output[0], pid, idleHook_);
+    runningGroup.store(pid);
+    bool timedOut = false;
+    std::string collected =
+        collectOutput(output[0], pid, idleHook_, std::chrono::steady_clock::now() + timeLimit_, timedOut);
+    runningGroup.store(0);
     closeFd(output[0]);
+    if (timedOut) {
+        log_.log((arguments.empty() ? launchPath : arguments.front()) + " did not end within "
+                 + std::to_string(timeLimit_.count()) + " ms and was ended");
+        return {};
+    }
     return collected;
 }
 

@@ -1,9 +1,12 @@
 #include "vpnserver/DeInstallation.h"
 
 #include "platform/ShellWord.h"
+
 #include "vpnserver/ServerControl.h"
 #include "vpnserver/ServerFileLocations.h"
 #include "vpnserver/SharedSecret.h"
+#include <filesystem>
+#include <system_error>
 
 namespace veltrona {
 
@@ -48,14 +51,33 @@ std::vector<std::string> configurationLinkRemovalArguments(const PlatformPaths& 
     return {"/bin/sh", "-c", script, "", platform.map(kConfigurationLink), platform.map(kInstallationDirectory)};
 }
 
-void deInstall(CommandRunner& runner, const PlatformPaths& platform)
+AlertText deInstallFailure(const Status& failure)
 {
+    return {"Veltrona could not be de-installed", failure.message(), {"OK"}};
+}
+
+Status deInstall(CommandRunner& runner, const PlatformPaths& platform)
+{
+    if (isJobLoaded(runner)) {
+        runStopCommand(runner, platform);
+        if (isJobLoaded(runner))
+            return Status::failure(3, kDeInstallJobStillLoaded);
+    }
     runner.setArgs(shellCommandArguments(deInstallationScript(platform)));
     runner.startProcessGetResult();
     runner.setArgs(deleteSharedSecretCommand(platform));
     runner.startProcessGetResult();
     runner.setArgs(configurationLinkRemovalArguments(platform));
     runner.startProcessGetResult();
+
+    std::error_code error;
+    const bool filesLeft = std::filesystem::exists(platform.map(kInstallationDirectory), error)
+                           || std::filesystem::exists(std::filesystem::symlink_status(platform.map(kJobLink), error));
+    if (filesLeft)
+        return Status::failure(3, kDeInstallFilesLeft);
+    if (!storedSharedSecret(platform, runner).empty())
+        return Status::failure(3, kDeInstallSecretLeft);
+    return Status::success();
 }
 
 } // namespace veltrona

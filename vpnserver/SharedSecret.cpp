@@ -37,14 +37,37 @@ std::vector<std::string> addSharedSecretCommand(const PlatformPaths& platform, c
                 + " " + shellWord(platform.map(kSystemKeychain))};
 }
 
+std::vector<std::string> findSharedSecretCommand(const PlatformPaths& platform)
+{
+    return {"/bin/sh", "-c",
+            std::string("sudo security find-generic-password ") + kItem + " -w "
+                + shellWord(platform.map(kSystemKeychain))};
+}
+
+std::string storedSharedSecret(const PlatformPaths& platform, CommandRunner& runner)
+{
+    runner.setArgs(findSharedSecretCommand(platform));
+    return runner.startProcessGetResult();
+}
+
 Status storeSharedSecret(const std::string& secret, const ServerFileLocations& locations, CommandRunner& runner)
 {
+    const PlatformPaths& platform = locations.platform();
     std::optional<PlistValue> root = readPlistDictionaryFile(locations.installedServerFile());
-    run(runner, deleteSharedSecretCommand(locations.platform()));
+    // Deleting first would lose the secret for good when the add then fails: it is put back.
+    const std::string old = storedSharedSecret(platform, runner);
+    run(runner, deleteSharedSecretCommand(platform));
+    if (!secret.empty())
+        run(runner, addSharedSecretCommand(platform, secret));
+    if (storedSharedSecret(platform, runner) != secret) {
+        run(runner, deleteSharedSecretCommand(platform));
+        if (!old.empty())
+            run(runner, addSharedSecretCommand(platform, old));
+        return Status::failure(3, kSharedSecretNotStored);
+    }
     if (root)
         root->dictionary()->remove("SharedSecret");
     if (!secret.empty()) {
-        run(runner, addSharedSecretCommand(locations.platform(), secret));
         if (root)
             root->dictionary()->set("SharedSecret", PlistValue(sharedSecretData(secret)));
     }

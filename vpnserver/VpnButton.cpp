@@ -55,4 +55,31 @@ std::optional<VpnConfigResult> performVPNAction(std::string_view title, const Se
     return written;
 }
 
+CheckedVpnAction performCheckedVPNAction(std::string_view title, const ServerSettings& settings,
+                                         const ServerFileLocations& locations, CommandRunner& runner)
+{
+    CheckedVpnAction result;
+    for (VpnStep step : stepsForTitle(title)) {
+        switch (step) {
+        case VpnStep::SanityCheck: installIfMissing(locations.platform(), runner); break;
+        case VpnStep::WriteSettings: result.written = vpnConfig(settings, locations, runner); break;
+        case VpnStep::StopJob:
+            runStopCommand(runner, locations.platform());
+            if (isJobLoaded(runner)) {
+                result.outcome = Status::failure(3, kServerDidNotStop);
+                return result;
+            }
+            break;
+        case VpnStep::StartJob:
+            runStartCommand(runner, locations.platform());
+            if (!isJobLoaded(runner)) {
+                result.outcome = Status::failure(3, kServerDidNotStart);
+                return result;
+            }
+            break;
+        }
+    }
+    return result;
+}
+
 } // namespace veltrona

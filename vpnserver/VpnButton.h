@@ -1,6 +1,7 @@
 #pragma once
 // The start/restart/stop button: its title is both the server's state and the next action.
 
+#include "foundation/Status.h"
 #include "services/CommandRunner.h"
 #include "vpnserver/ServerFileLocations.h"
 #include "vpnserver/ServerFileWriter.h"
@@ -51,5 +52,18 @@ std::vector<VpnStep> stepsForTitle(std::string_view title);
 // How the writes fared, when the title wrote the settings.
 std::optional<VpnConfigResult> performVPNAction(std::string_view title, const ServerSettings& settings,
                                                 const ServerFileLocations& locations, CommandRunner& runner);
+
+inline constexpr const char* kServerDidNotStop = "The VPN server did not stop.";
+inline constexpr const char* kServerDidNotStart = "The VPN server did not start.";
+
+struct CheckedVpnAction {
+    std::optional<VpnConfigResult> written;
+    // The first stop or start that did not take (the job probe says so), else success.
+    Status outcome;
+};
+// As performVPNAction, with the job probe after each stop and start: a stop that left the job
+// loaded ends the action there (a restart would report the old server as the new one).
+CheckedVpnAction performCheckedVPNAction(std::string_view title, const ServerSettings& settings,
+                                         const ServerFileLocations& locations, CommandRunner& runner);
 
 } // namespace veltrona

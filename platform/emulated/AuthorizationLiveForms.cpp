@@ -66,6 +66,8 @@ Status AuthorizationLiveForms::record(const AuthorizationExternalForm& form, con
     if (!setModeNotFollowingLinks(folder(), 0700) || !liesWithin(folder(), root_))
         return Status::failure(1, "Cannot protect " + folder().string() + ".");
 
+    dropEnded();
+
     // Plain lines, not a property list: shellTool reads them at every command and so never loads
     // the property-list library.
     std::string entry = "pid " + std::to_string(::getpid()) + "\nstart " + std::to_string(*started) + "\n";
@@ -80,19 +82,24 @@ void AuthorizationLiveForms::forget(const AuthorizationExternalForm& form)
     std::filesystem::remove(fileFor(form), ec);
 }
 
-AuthorizationLiveForms::Check AuthorizationLiveForms::check(const AuthorizationExternalForm& form,
-                                                            std::string_view right)
+namespace {
+
+struct FormEntry {
+    std::optional<pid_t> pid;
+    std::string start;
+    bool holdsRight = false;
+};
+
+// The entry in a form's file; nothing for what is not such a file of ours.
+std::optional<FormEntry> readEntry(const std::filesystem::path& file, std::string_view right)
 {
-    if (isZero(form))
-        return Check::Unknown;
-    const std::filesystem::path file = fileFor(form);
     struct stat info { };
     if (::lstat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
-        return Check::Unknown;
+        return std::nullopt;
     // A FIFO or other non-file in its place is no form; it must not block the helper either.
     const std::optional<std::string> text = readRegularFile(file, 4096);
     if (!text)
-        return Check::Unknown;
+        return std::nullopt;
     std::optional<pid_t> pid;
     std::string start;
     bool holdsRight = false;
@@ -115,14 +122,42 @@ AuthorizationLiveForms::Check AuthorizationLiveForms::check(const AuthorizationE
         }
     }
     if (!pid || start.empty())
-        return Check::Unknown;
+        return std::nullopt;
+    return FormEntry{pid, start, holdsRight};
+}
 
-    std::optional<std::uint64_t> started = processStartTime(*pid);
-    if (!started || std::to_string(*started) != start) {
+// Whether the authorizing process still runs: the same pid started at the same time.
+bool authorizerLives(const FormEntry& entry)
+{
+    const std::optional<std::uint64_t> started = processStartTime(*entry.pid);
+    return started && std::to_string(*started) == entry.start;
+}
+
+} // namespace
+
+AuthorizationLiveForms::Check AuthorizationLiveForms::check(const AuthorizationExternalForm& form,
+                                                            std::string_view right)
+{
+    if (isZero(form))
+        return Check::Unknown;
+    const std::optional<FormEntry> entry = readEntry(fileFor(form), right);
+    if (!entry)
+        return Check::Unknown;
+    if (!authorizerLives(*entry)) {
         forget(form);
         return Check::Stale;
     }
-    return holdsRight ? Check::Valid : Check::LacksRight;
+    return entry->holdsRight ? Check::Valid : Check::LacksRight;
+}
+
+void AuthorizationLiveForms::dropEnded()
+{
+    std::error_code ec;
+    for (const auto& item : std::filesystem::directory_iterator(folder(), ec)) {
+        const std::optional<FormEntry> entry = readEntry(item.path(), {});
+        if (entry && !authorizerLives(*entry))
+            std::filesystem::remove(item.path(), ec);
+    }
 }
 
 } // namespace veltrona

@@ -32,6 +32,9 @@ public:
     // Valid only for a recorded form of a live authorizing process that holds the right. A stale
     // form (its process gone or replaced) is forgotten on the way.
     Check check(const AuthorizationExternalForm& form, std::string_view right);
+    // Forgets every form whose authorizing process has ended, as authd does when its client dies
+    // (a killed front end cannot forget its own). Recording a form does this first.
+    void dropEnded();
 
 private:
     std::filesystem::path root_;

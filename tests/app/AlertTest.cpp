@@ -2,8 +2,10 @@
 #include "app/Alert.h"
 #include "app/AlertDialog.h"
 #include "app/Interaction.h"
+#include "services/UpdateCheck.h"
 #include "tests/app/QtPrinting.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
@@ -84,6 +86,21 @@ TEST(AlertDialog, FirstButtonStandsRightmostAndClicksAnswerByOrderAdded)
     EXPECT_TRUE(buttons.at(1)->isDefault());
     QTest::mouseClick(buttons.at(0), Qt::LeftButton);
     EXPECT_EQ(dialog.result(), 1001);
+}
+
+// Issue 17: the dialog trimmed the update alert's text, which begins and ends with a line break.
+TEST(AlertDialog, InformativeTextIsShownAsGiven)
+{
+    const UpdateAlert update = updateAlertFor("2.0", "1.0");
+    const QString informative = QString::fromStdString(update.alert.informativeText);
+    EXPECT_EQ(informative, QStringLiteral("\nThere is a newer version available (version 2.0).\nClick OK to go to the "
+                                          "Veltrona for El Capitan web site.\n"));
+    AlertDialog dialog(QString::fromStdString(update.alert.messageText), informative,
+                       {QStringLiteral("OK"), QStringLiteral("Cancel")}, nullptr);
+    QStringList texts;
+    for (const QLabel* label : dialog.findChildren<QLabel*>())
+        texts << label->text();
+    EXPECT_TRUE(texts.contains(informative)) << texts.join(u'|').toStdString();
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "vpnserver/DeInstallation.h"
 #include "vpnserver/ServerControl.h"
 #include "vpnserver/SharedSecret.h"
+#include "vpnserver/VpnButton.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -126,6 +128,32 @@ TEST_F(WindowDeInstall, StopsTheServerRemovesItsFilesAndSecretKeepsTheAccounts)
     EXPECT_TRUE(jobLoaded());
     EXPECT_EQ(shownBy(*window), kRunning);
     EXPECT_EQ(window->sharedSecretField->text(), u"Again7"_s);
+}
+
+// Issue 17: with an unload that failed, the loaded job's files were removed all the same, and a
+// stop that did not take was shown only by the light.
+TEST_F(WindowDeInstall, AnUnloadThatFailsIsToldAndTheFilesStay)
+{
+    const fs::path launchctl = bed.platform.root() / "bin/launchctl";
+    fs::rename(launchctl, launchctl.string() + ".real");
+    std::ofstream(launchctl) << "#!/bin/sh\n[ \"$1\" = unload ] && exit 1\nexec \"$0.real\" \"$@\"\n";
+    fs::permissions(launchctl, fs::perms::owner_all);
+
+    chooseDeInstall(1000);
+    const AlertRecord told = *bed.interaction.lastAlert();
+    EXPECT_EQ(told.messageText, u"Veltrona could not be de-installed"_s);
+    EXPECT_EQ(told.informativeText, u"The VPN server could not be stopped, so its files were left in place."_s);
+    EXPECT_TRUE(jobLoaded());
+    EXPECT_TRUE(fs::is_directory(bed.installationDirectory()));
+    EXPECT_EQ(run(findSecret()), "Secret42");
+    EXPECT_EQ(shownBy(*window), kRunning);
+
+    window->flagsChanged(kOptionKeyMask);
+    ASSERT_EQ(window->vpnButton->text(), u"Stop VPN"_s);
+    QTest::mouseClick(window->vpnButton, Qt::LeftButton);
+    EXPECT_EQ(bed.interaction.lastAlert()->messageText, u"The VPN server did not stop."_s);
+    EXPECT_TRUE(jobLoaded());
+    EXPECT_EQ(shownBy(*window), kRunning);
 }
 
 } // namespace

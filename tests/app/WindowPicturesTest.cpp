@@ -46,6 +46,7 @@ TEST(WindowPictures, WindowAloneAndWithEachSheet)
                                                      {window.userAccountsPanel, "new-account-sheet.png"},
                                                      {window.userResetPasswordPanel, "reset-password-sheet.png"}};
     window.userResetPasswordUserNameField->setText(QStringLiteral("alice"));
+    window.sharedSecretInfoField->setText(QStringLiteral("The shared secret could not be stored."));
     for (const auto& [sheet, file] : sheets) {
         bed.interaction.beginSheet(window.window(), sheet);
         const QImage picture = sheet->grab().toImage();

@@ -116,11 +116,13 @@ TEST(WindowServerCommands, EachTitleRunsItsStepsWhileTheIndicatorShows)
         bool installed;
         std::vector<std::string> runs;
     };
+    // Each unload and load is followed by the job probe, which tells whether it took (issue 17);
+    // the last probe is the refresh.
     const Case cases[] = {
-        {"Start VPN", false, {"install", moveServer, moveJob, "load", "probe"}},
-        {"Start VPN", true, {moveServer, moveJob, "load", "probe"}},
-        {"Restart VPN", true, {"unload", moveServer, moveJob, "load", "probe"}},
-        {"Stop VPN", true, {"unload", "probe"}},
+        {"Start VPN", false, {"install", moveServer, moveJob, "load", "probe", "probe"}},
+        {"Start VPN", true, {moveServer, moveJob, "load", "probe", "probe"}},
+        {"Restart VPN", true, {"unload", "probe", moveServer, moveJob, "load", "probe", "probe"}},
+        {"Stop VPN", true, {"unload", "probe", "probe"}},
         {"Pause VPN", true, {"probe"}},
     };
     AppTestBed bed;

@@ -47,9 +47,9 @@ TEST(WindowServerTitle, AThemesAcceleratorMarksStillStartRestartAndStop)
         std::vector<std::string> runs;
     };
     const Case cases[] = {
-        {"&Start VPN", {"install", moveServer, moveJob, "load", "probe"}},
-        {"Re&start VPN", {"unload", moveServer, moveJob, "load", "probe"}},
-        {"S&top VPN", {"unload", "probe"}},
+        {"&Start VPN", {"install", moveServer, moveJob, "load", "probe", "probe"}},
+        {"Re&start VPN", {"unload", "probe", moveServer, moveJob, "load", "probe", "probe"}},
+        {"S&top VPN", {"unload", "probe", "probe"}},
         {"Start VPN&&", {"probe"}}, // a literal "&": another title, which only refreshes
     };
     AppTestBed bed;

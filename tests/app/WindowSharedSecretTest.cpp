@@ -8,7 +8,10 @@
 #include "tests/support/ProcessRun.h"
 #include "vpnserver/SharedSecretData.h"
 
+#include <QLabel>
 #include <QPushButton>
+
+#include <fstream>
 
 namespace veltrona::test {
 namespace {
@@ -95,17 +98,56 @@ TEST_F(SharedSecretSheet, CancelChangesNothingAndSaveMakesAllThreeAgree)
     EXPECT_EQ(held(), (Held{std::nullopt, std::nullopt, ""})) << "the empty secret removes it everywhere";
 }
 
-TEST_F(SharedSecretSheet, ASecretFromTheFileIsShownAndStoredUnedited)
+TEST_F(SharedSecretSheet, ASecretFromTheFileIsShownButNotStoredUnlessTheFilterWouldKeepIt)
 {
     // What the settings read from a server file another tool wrote: blanks, quotes, a shell word.
     const QString stored = QStringLiteral("it's a \"test\" $HOME; \u00E9");
     window->sharedSecretField->setText(stored);
     open();
-    EXPECT_EQ(window->sharedSecretPanelField->text(), stored) << "not filtered";
+    EXPECT_EQ(window->sharedSecretPanelField->text(), stored) << "shown as it is";
     EXPECT_EQ(bed.interaction.beepCount(), 0);
+    // Issue 17: the filter sees typing only; stored unedited, it went past it.
     close("sharedSecretSaveButton");
-    const std::string expected = stored.toStdString();
-    EXPECT_EQ(held(), (Held{expected, expected, expected}));
+    EXPECT_TRUE(window->sharedSecretPanel->isVisible());
+    EXPECT_EQ(window->sharedSecretInfoField->text(),
+              QStringLiteral("A shared secret may hold only letters, marks and digits."));
+    EXPECT_EQ(bed.interaction.beepCount(), 1);
+    EXPECT_EQ(window->sharedSecretPanel->focusWidget(), window->sharedSecretPanelField);
+    EXPECT_EQ(held(), (Held{"old", "old", stored.toStdString()})) << "nothing ran";
+
+    // The same for a text set without typing (as the accessibility interface does).
+    window->sharedSecretPanelField->setText(QStringLiteral("root x"));
+    close("sharedSecretSaveButton");
+    EXPECT_TRUE(window->sharedSecretPanel->isVisible());
+    EXPECT_EQ(held(), (Held{"old", "old", stored.toStdString()}));
+
+    window->sharedSecretPanelField->setText(QStringLiteral("s\u00E9same42"));
+    close("sharedSecretSaveButton");
+    EXPECT_FALSE(window->sharedSecretPanel->isVisible());
+    EXPECT_EQ(held(), (Held{"s\xC3\xA9same42", "s\xC3\xA9same42", "s\xC3\xA9same42"}));
+
+    // The message does not outlive the sheet.
+    open();
+    EXPECT_TRUE(window->sharedSecretInfoField->text().isEmpty());
+    close("sharedSecretCancelButton");
+}
+
+// Issue 17: a failed add lost the secret and still reported it stored.
+TEST_F(SharedSecretSheet, AnAddThatFailsKeepsTheSheetAndPutsTheOldSecretBack)
+{
+    const fs::path security = bed.platform.root() / "usr/bin/security";
+    fs::rename(security, security.string() + ".real");
+    std::ofstream(security) << "#!/bin/sh\ncase \" $* \" in *\" -p New1 \"*) exit 1 ;; esac\nexec \"$0.real\" \"$@\"\n";
+    fs::permissions(security, fs::perms::owner_all);
+
+    open();
+    window->sharedSecretPanelField->setText(QStringLiteral("New1"));
+    close("sharedSecretSaveButton");
+    EXPECT_TRUE(window->sharedSecretPanel->isVisible());
+    EXPECT_EQ(window->sharedSecretInfoField->text(), QStringLiteral("The shared secret could not be stored."));
+    EXPECT_EQ(bed.interaction.beepCount(), 1);
+    EXPECT_EQ(held(), (Held{"old", "old", "old"}));
+    close("sharedSecretCancelButton");
 }
 
 TEST_F(SharedSecretSheet, TypingKeepsLettersAndDigitsInTheirCase)

@@ -283,6 +283,44 @@ TEST_F(AuthorizationTest, AFormDiesWithItsProcess)
     ::close(formPipe[0]);
 }
 
+// Issue 17: a killed front end left its live form in the root for good. The next authorization
+// drops every form whose process has ended, as authd does when its client dies.
+TEST_F(AuthorizationTest, AnEndedProcesssFormIsDroppedAtTheNextAuthorization)
+{
+    int formPipe[2];
+    ASSERT_EQ(::pipe(formPipe), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        AuthorizationServicesEmulated own(root.paths());
+        AuthorizationRef ref;
+        AuthorizationExternalForm form;
+        if (own.create({{kRight, {}, 0}}, credentials("admin", "secret"), kFlags, ref) != errAuthorizationSuccess
+            || own.makeExternalForm(ref, form) != errAuthorizationSuccess)
+            ::_exit(1);
+        const bool sent =
+            ::write(formPipe[1], form.bytes.data(), form.bytes.size()) == static_cast<ssize_t>(form.bytes.size());
+        ::_exit(sent ? 0 : 1); // ends without freeing, as a killed process does
+    }
+    ::close(formPipe[1]);
+    AuthorizationExternalForm dead;
+    ASSERT_EQ(::read(formPipe[0], dead.bytes.data(), dead.bytes.size()), static_cast<ssize_t>(dead.bytes.size()));
+    ::close(formPipe[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    const AuthorizationLiveForms forms(root.root());
+    ASSERT_TRUE(fs::exists(forms.fileFor(dead))) << "nobody has asked about it yet";
+
+    AuthorizationRef ref;
+    ASSERT_EQ(services.create({{kRight, {}, 0}}, credentials("admin", "secret"), kFlags, ref), errAuthorizationSuccess);
+    AuthorizationExternalForm live;
+    ASSERT_EQ(services.makeExternalForm(ref, live), errAuthorizationSuccess);
+    EXPECT_FALSE(fs::exists(forms.fileFor(dead)));
+    EXPECT_TRUE(fs::exists(forms.fileFor(live))) << "a live process's form stays";
+    EXPECT_EQ(services.checkExternalForm(live, kRight), errAuthorizationSuccess);
+}
+
 TEST_F(AuthorizationTest, ProcessStartTimesAreReadFromProc)
 {
     EXPECT_TRUE(processStartTime(::getpid()));

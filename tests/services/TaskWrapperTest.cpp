@@ -13,6 +13,7 @@
 #include <fstream>
 #include <map>
 #include <sys/wait.h>
+#include <thread>
 
 namespace veltrona::test {
 namespace {
@@ -245,6 +246,80 @@ TEST_F(TaskWrapperTest, RunsLeaveNoChildBehind)
     errno = 0;
     EXPECT_EQ(::waitpid(-1, &status, WNOHANG), -1);
     EXPECT_EQ(errno, ECHILD);
+}
+
+// Whether a process is gone (or a zombie waiting for init), asked for at most two seconds.
+bool endsSoon(pid_t pid)
+{
+    for (int i = 0; i < 100; ++i) {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string line;
+        if (!std::getline(stat, line))
+            return true;
+        const std::size_t close = line.rfind(')');
+        if (close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z')
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+// Issue 17: a command that never ends held the program for good.
+TEST_F(TaskWrapperTest, TimeLimitEndsTheToolAndEverythingItStarted)
+{
+    writeTool("sleep 30 & echo $! > job.pid; echo started; sleep 30");
+    runner.setArgs({"anything"});
+    runner.setTimeLimit(std::chrono::milliseconds(300));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(runner.startProcessGetResult(), "") << "what a command printed before its end is no result";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    pid_t job = 0;
+    std::ifstream(resources / "job.pid") >> job;
+    ASSERT_GT(job, 0);
+    EXPECT_TRUE(endsSoon(job)) << "the tool's background job is ended with it";
+    if (!endsSoon(job))
+        ::kill(job, SIGKILL);
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0], "anything did not end within 300 ms and was ended");
+
+    // A tool that closed its output is held to the limit all the same.
+    writeTool("exec >/dev/null; sleep 30");
+    runner.setTimeLimit(std::chrono::milliseconds(300));
+    const auto closed = std::chrono::steady_clock::now();
+    EXPECT_EQ(runner.startProcessGetResult(), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - closed, std::chrono::seconds(20));
+
+    // setArgs brings back the default: a quick command is not cut short.
+    writeTool("sleep 0.5; echo slow");
+    runner.setArgs({"anything"});
+    EXPECT_EQ(runner.startProcessGetResult(), "slow");
+}
+
+TEST_F(TaskWrapperTest, EndRunningToolEndsTheRunFromOutside)
+{
+    writeTool("sleep 30");
+    int idle = 0;
+    runner.setIdleHook([&idle] {
+        if (++idle == 3)
+            endRunningTool(); // what veltronactl's SIGTERM handler does
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(runner.startProcessGetResult(), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    endRunningTool(); // with nothing running, nothing happens
+}
+
+// Issue 17: the administrator's password reached every command run as root.
+TEST_F(TaskWrapperTest, ThePasswordVariableStaysOutOfTheToolsEnvironment)
+{
+    ::setenv("VELTRONA_ADMIN_PASSWORD", "hunter2", 1);
+    ::setenv("VELTRONA_TEST_KEPT", "kept", 1);
+    writeTool("env");
+    const std::string environment = runner.startProcessGetResult();
+    ::unsetenv("VELTRONA_ADMIN_PASSWORD");
+    ::unsetenv("VELTRONA_TEST_KEPT");
+    EXPECT_EQ(environment.find("hunter2"), std::string::npos);
+    EXPECT_NE(environment.find("VELTRONA_TEST_KEPT=kept"), std::string::npos) << "the rest is passed on";
 }
 
 TEST_F(TaskWrapperTest, AuthenticationDefinesTheRightOnceAndNeverPrompts)

@@ -3,9 +3,11 @@
 #include "services/UpdateCheck.h"
 #include "services/WebSite.h"
 #include "tests/services/LoopbackHttpServer.h"
+#include "tests/support/RecordingRunner.h"
 #include "tests/support/ShellRunner.h"
 #include "tests/support/TempDir.h"
 
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
@@ -21,7 +23,12 @@ const UpdateAlert kNoNewer{
     {"There are no newer versions available", "You are running the latest version of Veltrona for El Capitan.", {}},
     false};
 const UpdateAlert kUnreachable{{"Unable to check for updates", "The Veltrona web site could not be reached.", {}},
-                               false};
+                               false,
+                               true};
+const UpdateAlert kNoVersion{
+    {"Unable to check for updates", "The Veltrona web site did not answer with a version number.", {}},
+    false,
+    true};
 
 UpdateAlert offer(const std::string& version)
 {
@@ -87,15 +94,30 @@ TEST_P(UpdateCheckWithCurl, AlertForTheServedVersion)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Served, UpdateCheckWithCurl,
-                         ::testing::Values(ServedCase{"SameVersionWithNewline", "1.0.0\n", kNoNewer},
-                                           // The last character goes whatever it is.
-                                           ServedCase{"SameVersionWithoutNewline", "1.0.0", offer("1.0.")},
-                                           ServedCase{"OtherVersion", "1.1.0\n", offer("1.1.0")},
-                                           ServedCase{"OlderVersion", "0.9\n", offer("0.9")},
-                                           ServedCase{"JustANewline", "\n", kUnreachable},
-                                           ServedCase{"NoServer", std::nullopt, kUnreachable}),
-                         [](const ::testing::TestParamInfo<ServedCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Served, UpdateCheckWithCurl,
+    ::testing::Values(ServedCase{"SameVersionWithNewline", "1.0.0\n", kNoNewer},
+                      // The last character goes whatever it is.
+                      ServedCase{"SameVersionWithoutNewline", "1.0.0", offer("1.0.")},
+                      ServedCase{"OtherVersion", "1.1.0\n", offer("1.1.0")},
+                      ServedCase{"OlderVersion", "0.9\n", offer("0.9")}, ServedCase{"JustANewline", "\n", kUnreachable},
+                      // Issue 17: pages that are no version were announced as one.
+                      ServedCase{"ErrorPage", "<html><body>404 Not Found</body></html>\n", kNoVersion},
+                      ServedCase{"CaptivePortal", "Please log in to use this network.\n", kNoVersion},
+                      ServedCase{"RedirectBody", "Moved to https://elsewhere/\n", kNoVersion},
+                      ServedCase{"TrailingCarriageReturn", "1.1.0\r\n", offer("1.1.0")},
+                      ServedCase{"LongestVersion", std::string(30, '9') + "+b\n", offer(std::string(30, '9') + "+b")},
+                      ServedCase{"OneTooLong", std::string(33, '9') + "\n", kNoVersion},
+                      ServedCase{"NoServer", std::nullopt, kUnreachable}),
+    [](const ::testing::TestParamInfo<ServedCase>& info) { return std::string(info.param.name); });
+
+TEST(UpdateCheck, TheFetchHasTwentySecondsAndNoMore)
+{
+    RecordingRunner runner;
+    runner.queueResult("1.0.0");
+    checkForUpdates(runner, "http://127.0.0.1:1", kRunning);
+    EXPECT_EQ(runner.timeLimit(), std::chrono::milliseconds(20000));
+}
 
 } // namespace
 } // namespace veltrona::test

@@ -8,6 +8,7 @@ void RecordingRunner::setArgs(Arguments arguments)
 {
     held_ = std::move(arguments);
     ++setArgsCount_;
+    timeLimit_.reset();
 }
 
 std::string RecordingRunner::startProcessGetResult()

@@ -4,6 +4,7 @@
 
 #include "services/CommandRunner.h"
 
+#include <chrono>
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -22,6 +23,9 @@ public:
     void setArgs(Arguments arguments) override;
     // Records the held vector and returns the next queued answer, or "" when none is queued.
     std::string startProcessGetResult() override;
+    // Noted with the vector it was set for; setArgs forgets it, as the real runner does.
+    void setTimeLimit(std::chrono::milliseconds limit) override { timeLimit_ = limit; }
+    std::optional<std::chrono::milliseconds> timeLimit() const { return timeLimit_; }
 
     // Answers are handed out in the order queued, one per run.
     void queueResult(std::string result);
@@ -42,6 +46,7 @@ private:
     std::deque<std::string> queued_;
     Handler handler_;
     std::size_t setArgsCount_ = 0;
+    std::optional<std::chrono::milliseconds> timeLimit_;
 };
 
 } // namespace veltrona::test

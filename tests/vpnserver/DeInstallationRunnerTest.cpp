@@ -7,6 +7,7 @@
 #include "vpnserver/SharedSecret.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -64,7 +65,7 @@ TEST(DeInstallationRunner, RunningServerStoppedFilesAndSecretGoneAccountsStay)
     const std::string accounts = run(runner, "dscl . -list /Users");
     ASSERT_NE(accounts.find("alice"), std::string::npos);
 
-    deInstall(runner, paths);
+    EXPECT_TRUE(deInstall(runner, paths).ok());
 
     EXPECT_FALSE(isJobLoaded(runner));
     EXPECT_FALSE(fs::exists(locations.installationDirectory()));
@@ -77,10 +78,46 @@ TEST(DeInstallationRunner, RunningServerStoppedFilesAndSecretGoneAccountsStay)
     EXPECT_TRUE(fs::is_directory(configurationLink.parent_path()));
 
     ResultLog again(runner);
-    deInstall(again, paths);
-    EXPECT_EQ(again.results, (std::vector<std::string>{"", "", ""}));
+    EXPECT_TRUE(deInstall(again, paths).ok()) << "nothing left to remove is no failure";
+    EXPECT_EQ(again.results, (std::vector<std::string>{"", "", "", "", ""}));
     EXPECT_EQ(run(runner, "dscl . -list /Users"), accounts);
     EXPECT_TRUE(mac.log().lines.empty());
+}
+
+// Issue 17: an unload that failed still removed the files of the job launchd kept running.
+TEST(DeInstallationRunner, AJobThatStaysLoadedKeepsItsFilesAndIsReported)
+{
+    if (!PrivilegedMac::available())
+        FAIL() << "shellTool or the stand-in tools are not built";
+    PrivilegedMac mac;
+    TaskWrapper& runner = mac.runner();
+    const PlatformPaths paths = mac.paths();
+    const ServerFileLocations locations(mac.resources(), paths);
+    fs::create_directories(locations.installationDirectory());
+    fs::copy_file(locations.jobTemplate(), locations.installedJobFile());
+    const fs::path jobLink = paths.map(kJobLink);
+    fs::create_directories(jobLink.parent_path());
+    fs::create_symlink(locations.installedJobFile(), jobLink);
+    runStartCommand(runner, paths);
+    ASSERT_TRUE(isJobLoaded(runner));
+    runner.setArgs(addSharedSecretCommand(paths, "Secret42"));
+    runner.startProcessGetResult();
+
+    // A launchctl whose unload fails, as it does on a Mac for a job launchd will not let go.
+    const fs::path launchctl = mac.root() / "bin/launchctl";
+    fs::rename(launchctl, mac.root() / "bin/launchctl.real");
+    {
+        std::ofstream wrapper(launchctl);
+        wrapper << "#!/bin/sh\n[ \"$1\" = unload ] && exit 1\nexec \"$0.real\" \"$@\"\n";
+    }
+    fs::permissions(launchctl, fs::perms::owner_all);
+
+    const Status removed = deInstall(runner, paths);
+    EXPECT_EQ(removed.message(), "The VPN server could not be stopped, so its files were left in place.");
+    EXPECT_TRUE(isJobLoaded(runner));
+    EXPECT_TRUE(fs::exists(locations.installedJobFile()));
+    EXPECT_TRUE(fs::is_symlink(jobLink));
+    EXPECT_EQ(storedSharedSecret(paths, runner), "Secret42") << "nothing at all was removed";
 }
 
 } // namespace

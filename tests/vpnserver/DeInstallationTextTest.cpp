@@ -39,16 +39,46 @@ const std::string kMacSecretDelete = "sudo security delete-generic-password -a c
 TEST(DeInstallationText, CommandsOnTheMacInOrder)
 {
     RecordingRunner runner;
-    deInstall(runner, PlatformPaths());
+    EXPECT_TRUE(deInstall(runner, PlatformPaths()).ok());
 
-    ASSERT_EQ(runner.runs().size(), 3u);
-    EXPECT_EQ(runner.runs()[0], (Arguments{"/bin/sh", "-c", kMacScript}));
-    EXPECT_EQ(runner.runs()[1], (Arguments{"/bin/sh", "-c", kMacSecretDelete}));
-    const Arguments& link = runner.runs()[2];
+    // The job probe first (nothing loaded: no unload of its own), the three removals, then the
+    // keychain asked whether the secret is gone.
+    ASSERT_EQ(runner.runs().size(), 5u);
+    EXPECT_EQ(runner.runs()[0][2], "(test `launchctl list | grep com.brantholm.vpn | awk '{print $3}'`) && echo YES");
+    EXPECT_EQ(runner.runs()[1], (Arguments{"/bin/sh", "-c", kMacScript}));
+    EXPECT_EQ(runner.runs()[2], (Arguments{"/bin/sh", "-c", kMacSecretDelete}));
+    const Arguments& link = runner.runs()[3];
     ASSERT_EQ(link.size(), 6u);
     EXPECT_EQ(Arguments(link.begin() + 3, link.end()),
               (Arguments{"", "/Library/Preferences/SystemConfiguration/com.apple.RemoteAccessServers.plist",
                          "/usr/local/quillfen/vpn"}));
+    EXPECT_EQ(runner.runs()[4], (Arguments{"/bin/sh", "-c",
+                                           "sudo security find-generic-password -a com.apple.ppp.L2TP -s "
+                                           "com.apple.net.racoon -w /Library/Keychains/System.keychain"}));
+
+    // A secret still found afterwards is the failure.
+    runner.clear();
+    runner.setHandler([](const Arguments& run) -> std::optional<std::string> {
+        return run[2].find("find-generic-password") != std::string::npos ? "Secret42" : "";
+    });
+    EXPECT_EQ(deInstall(runner, PlatformPaths()).message(),
+              "The shared secret could not be removed from the System keychain.");
+}
+
+// The texts the window shows and veltronactl prints, pinned once: the code's own functions are no
+// check of them.
+TEST(DeInstallationText, AlertTextsAreTheProgramsOwn)
+{
+    const AlertText question = deInstallConfirmation();
+    EXPECT_EQ(question.messageText, "Are you sure you want to de-install Veltrona?");
+    EXPECT_EQ(question.informativeText,
+              "This will halt the VPN Server, if it is running, and remove all the files installed by Veltrona.");
+    EXPECT_EQ(question.buttons, (std::vector<std::string>{"De-Install", "Cancel"}));
+
+    const AlertText failure = deInstallFailure(Status::failure(3, "The server's files could not all be removed."));
+    EXPECT_EQ(failure.messageText, "Veltrona could not be de-installed");
+    EXPECT_EQ(failure.informativeText, "The server's files could not all be removed.");
+    EXPECT_EQ(failure.buttons, std::vector<std::string>{"OK"});
 }
 
 TEST(DeInstallationText, AwkwardRootStaysOneWordAndTheJobNameExpands)
