@@ -135,7 +135,8 @@ void Interaction::beginSavePanel(QWidget* window, const SavePanelOptions& option
     QObject::connect(panel, &QDialog::finished, panel, [panel, handler = std::move(completionHandler)](int result) {
         const QStringList chosen = panel->selectedFiles();
         if (result == QDialog::Accepted && !chosen.isEmpty())
-            handler(chosen.front(), panel->directory().absolutePath());
+            // A path typed into the name field may lie in another folder than the one shown.
+            handler(chosen.front(), QFileInfo(chosen.front()).absolutePath());
         else
             handler(QString(), QString());
     });

@@ -63,7 +63,7 @@ public:
     QDialog* lastSheetBegun() const { return lastSheet_; }
 
     // A save panel begun as a sheet on a window. The handler gets the chosen file and the folder
-    // the panel ended in, or two empty texts when the user cancelled.
+    // that holds it, or two empty texts when the user cancelled.
     using SavePanelHandler = std::function<void(const QString& file, const QString& folder)>;
     void beginSavePanel(QWidget* window, const SavePanelOptions& options, SavePanelHandler completionHandler);
     // Qt's own save dialog, not the desktop's, set up as the options say and window-modal on the

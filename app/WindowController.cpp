@@ -194,11 +194,12 @@ void WindowController::connectActions()
         connectAction(field, &QLineEdit::textEdited, &WindowController::controlTextDidChange);
     connectAction(userAccountsTableView, &QTableView::doubleClicked, &WindowController::handleDoubleClick);
 
-    // Control characters typed or pasted into a settings field would make the server file no
-    // longer readable as XML by other programs: they are dropped as they arrive.
+    // Control characters that reach a settings field would make the server file no longer
+    // readable as XML by other programs: they are dropped as they arrive, by whatever road (typed,
+    // pasted, set through the accessibility interface or by the program).
     for (QLineEdit* field :
          {vpnHostField, dnsServerAddressesField, searchDomainsField, startIPAddressField, endIPAddressField}) {
-        connect(field, &QLineEdit::textEdited, this, [field](const QString& text) {
+        connect(field, &QLineEdit::textChanged, this, [field](const QString& text) {
             const QString kept = QString::fromStdString(withoutControlCharacters(text.toStdString()));
             if (kept != text)
                 field->setText(kept);

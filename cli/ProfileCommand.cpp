@@ -28,6 +28,10 @@ Result desktopExport(Session& session, const ProfileBuild& build, const ProfileI
     case ExportResult::NoSigningMaterial:
         return failed(kRefused, "There is no certificate and key to sign with; the profile is unsigned: " + plain,
                       {{"file", plain}, {"signed", false}});
+    case ExportResult::KeyNeedsPassPhrase:
+        return failed(kRefused,
+                      "The signing key needs a pass phrase, so it is not used; the profile is unsigned: " + plain,
+                      {{"file", plain}, {"signed", false}});
     case ExportResult::SigningFailed:
         return failed(kPlatformFailed, "Signing failed; the profile is unsigned: " + plain,
                       {{"file", plain}, {"signed", false}});

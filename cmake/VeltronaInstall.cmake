@@ -1,5 +1,6 @@
 # `cmake --install`: both programs in bin/, shellTool, veltrona-platform and the stand-in Mac tools
-# in libexec/veltrona/, the templates in share/veltrona/, the desktop entry, the icons and the man
+# in libexec/veltrona/ (veltrona-platform reached from bin/ too, through a link, as veltronactl's
+# advice names it), the templates in share/veltrona/, the desktop entry, the icons and the man
 # page. The programs find libexec/veltrona from their own folder (services/ResourceDirectory.h),
 # so the relative places below are fixed, whatever the prefix.
 set(VELTRONA_LIBEXEC libexec/veltrona)
@@ -18,6 +19,15 @@ install(CODE "
     file(REMOVE_RECURSE \"\${link}\")
     file(CREATE_LINK ../../${VELTRONA_SHARE}/VPNStuff \"\${link}\" SYMBOLIC)
     message(STATUS \"Installing: \${link} -> ../../${VELTRONA_SHARE}/VPNStuff\")
+")
+
+# veltronactl tells a user without an emulated Mac to run `veltrona-platform init`: it must be on
+# PATH. The link keeps the program itself beside its mac-tools, which it finds from its real place.
+install(CODE "
+    set(link \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/veltrona-platform\")
+    file(REMOVE \"\${link}\")
+    file(CREATE_LINK ../${VELTRONA_LIBEXEC}/veltrona-platform \"\${link}\" SYMBOLIC)
+    message(STATUS \"Installing: \${link} -> ../${VELTRONA_LIBEXEC}/veltrona-platform\")
 ")
 
 install(FILES ${VELTRONA_PACKAGING}/veltrona.desktop DESTINATION share/applications)

@@ -5,9 +5,10 @@ set(CPACK_PACKAGE_NAME veltrona)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Veltrona developers <veltrona@brantholm.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "VPN server manager for an emulated Mac (window and veltronactl)")
+# One string: two would be joined into a list, with a ";" between them.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Veltrona sets up and runs the L2TP/IPsec or PPTP VPN server of an emulated Mac: its settings,\n"
-    "shared secret, VPN-only accounts and client profiles, from a window or from veltronactl.")
+    "Veltrona sets up and runs the L2TP/IPsec or PPTP VPN server of an emulated Mac: its settings,\n\
+shared secret, VPN-only accounts and client profiles, from a window or from veltronactl.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

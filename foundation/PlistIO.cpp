@@ -67,19 +67,20 @@ std::string xmlOf(const detail::PlistNodePtr& node)
         return {};
     std::string text;
     text.reserve(length);
-    // libplist writes control characters raw, which no XML reader accepts; as character
-    // references they read back (here and on a Mac) as the same characters.
-    static const char* const digits = "0123456789ABCDEF";
-    for (const char c : std::string_view(xml, length)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') {
-            text += "&#x";
-            text += digits[byte >> 4];
-            text += digits[byte & 0xF];
-            text += ';';
-        } else {
-            text += c;
+    // libplist writes control characters raw. XML 1.0 forbids them (all but tab, line feed and
+    // carriage return) and U+FFFE and U+FFFF, raw or as character references: a strict reader
+    // rejects the whole file, so they are left out.
+    const std::string_view written(xml, length);
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(written[i]);
+        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r')
+            continue;
+        if (byte == 0xEF && written.substr(i + 1, 1) == "\xBF"
+            && (written.substr(i + 2, 1) == "\xBE" || written.substr(i + 2, 1) == "\xBF")) {
+            i += 2;
+            continue;
         }
+        text += written[i];
     }
     plist_to_xml_free(xml);
     return text;

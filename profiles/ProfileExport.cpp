@@ -1,9 +1,13 @@
 #include "profiles/ProfileExport.h"
 
 #include "foundation/PlistIO.h"
+#include "profiles/SigningKey.h"
 #include "profiles/SigningMaterial.h"
 
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace veltrona {
 
@@ -63,6 +67,39 @@ private:
     bool moved_ = false;
 };
 
+// The signed profile holds the password and the shared secret, and openssl runs as root. It
+// writes into this empty file, made first owner-only and given to the Desktop's owner, so the
+// profile is never readable by others, not even for a moment.
+bool prepareSignedFile(const fs::path& path, const struct stat& desktop)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    // Only root may give a file away; any other user already is the owner.
+    const bool given = ::fchown(fd, desktop.st_uid, desktop.st_gid) == 0 || ::geteuid() != 0;
+    if (::close(fd) == 0 && given)
+        return true;
+    std::error_code ec;
+    fs::remove(path, ec);
+    return false;
+}
+
+// After openssl: still the file made above, owner-only, belonging to the Desktop's owner.
+bool signedFileKeptPrivate(const fs::path& path, const struct stat& desktop)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info { };
+    bool kept = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (kept && (info.st_mode & 077) != 0)
+        kept = ::fchmod(fd, info.st_mode & 0700) == 0;
+    if (kept && (info.st_uid != desktop.st_uid || info.st_gid != desktop.st_gid))
+        kept = ::fchown(fd, desktop.st_uid, desktop.st_gid) == 0;
+    ::close(fd);
+    return kept;
+}
+
 } // namespace
 
 std::string profileFileName(std::string_view userName, std::string_view vpnType)
@@ -104,20 +141,34 @@ ExportResult writeProfileAutomatically(const PlistDictionary& profile, std::stri
         log.log("signing failed: no certificate and key for " + std::string(host));
         return ExportResult::NoSigningMaterial;
     }
+    if (signingKeyState(material->key) == SigningKeyState::NeedsPassPhrase) {
+        log.log("signing skipped: the key " + material->key + " needs a pass phrase");
+        return ExportResult::KeyNeedsPassPhrase;
+    }
+    struct stat desktop { };
+    if (::stat(folder.c_str(), &desktop) != 0) {
+        log.log("signing failed: cannot read " + folder.string());
+        return ExportResult::SigningFailed;
+    }
     const fs::path signedPath = folder / signedProfileFileName(userName, vpnType);
     SignedFileAside earlier(signedPath);
     if (!earlier.clear()) {
         log.log("signing failed: cannot move aside " + signedPath.string());
         return ExportResult::SigningFailed;
     }
+    if (!prepareSignedFile(signedPath, desktop)) {
+        earlier.restore();
+        log.log("signing failed: cannot make " + signedPath.string());
+        return ExportResult::SigningFailed;
+    }
     runner.setArgs({"/bin/sh", "-c", signingCommand(profilePath.string(), signedPath.string(), *material)});
     runner.startProcessGetResult();
 
-    if (!hasContent(signedPath)) {
+    if (!hasContent(signedPath) || !signedFileKeptPrivate(signedPath, desktop)) {
         std::error_code ec;
         fs::remove(signedPath, ec);
         earlier.restore();
-        log.log("signing failed: no signed profile at " + signedPath.string());
+        log.log("signing failed: no private signed profile at " + signedPath.string());
         return ExportResult::SigningFailed;
     }
     earlier.keepNew();

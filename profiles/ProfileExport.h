@@ -32,18 +32,20 @@ struct AutomaticExport {
 };
 
 enum class ExportResult {
-    NotWritten,        // the profile could not be written
-    Written,           // written, signing off
-    Signed,            // only the signed profile remains
-    NoSigningMaterial, // signing on, but no certificate and key: the unsigned profile stays
-    SigningFailed,     // the command made no signed file: the unsigned profile stays
+    NotWritten,         // the profile could not be written
+    Written,            // written, signing off
+    Signed,             // only the signed profile remains
+    NoSigningMaterial,  // signing on, but no certificate and key: the unsigned profile stays
+    SigningFailed,      // the command made no signed file: the unsigned profile stays
+    KeyNeedsPassPhrase, // the key is encrypted: never used, the unsigned profile stays
 };
 
 // Writes the profile as saveProfile() does, as profileFileName() on the Desktop, replacing an older one;
 // with signing on, signs it through the runner into signedProfileFileName() and then removes the
 // unsigned file. An earlier signed file is kept aside during signing and put back if signing
-// fails, so a failure loses nothing. With signing on, every outcome but Signed logs one line
-// ("can't find file" when the profile could not be written).
+// fails, so a failure loses nothing. The signed file is owner-only and belongs to the Desktop's
+// owner; a key that needs a pass phrase is not used. With signing on, every outcome but Signed
+// logs one line ("can't find file" when the profile could not be written).
 ExportResult writeProfileAutomatically(const PlistDictionary& profile, std::string_view userName,
                                        std::string_view vpnType, std::string_view host,
                                        const AutomaticExport& destination, CommandRunner& runner, SystemLog& log);

@@ -59,7 +59,9 @@ std::string signingCommand(const std::string& profilePath, const std::string& si
 {
     std::string command = "/usr/bin/openssl smime -sign -in " + shellWord(profilePath) + " -out "
                           + shellWord(signedProfilePath) + " -signer " + shellWord(material.signer) + " -inkey "
-                          + shellWord(material.key);
+                          + shellWord(material.key)
+                          // An empty pass phrase given outright: openssl never turns to the terminal.
+                          + " -passin pass:";
     if (material.intermediate)
         command += " -certfile " + shellWord(*material.intermediate);
     return command + " -outform der -nodetach";

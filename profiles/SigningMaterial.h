@@ -36,8 +36,9 @@ std::optional<SigningMaterial> findSigningMaterial(const PlatformPaths& platform
 // Whether a profile for this host can be signed: the account sheets' signing check box.
 bool signingPossible(const PlatformPaths& platform, std::string_view host);
 
-// "/usr/bin/openssl smime -sign -in PROFILE -out SIGNED -signer CERT -inkey KEY[ -certfile CA]
-// -outform der -nodetach", each path one shell word (quoted only when it needs to be).
+// "/usr/bin/openssl smime -sign -in PROFILE -out SIGNED -signer CERT -inkey KEY -passin pass:[ -certfile CA]
+// -outform der -nodetach", each path one shell word (quoted only when it needs to be). The empty
+// pass phrase keeps openssl from ever asking for one on a terminal (issue 17).
 std::string signingCommand(const std::string& profilePath, const std::string& signedProfilePath,
                            const SigningMaterial& material);
 

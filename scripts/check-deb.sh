@@ -15,7 +15,7 @@ echo "check-deb: $deb"
 
 contents=$(dpkg-deb -c "$deb")
 for file in ./usr/bin/Veltrona ./usr/bin/veltronactl ./usr/libexec/veltrona/shellTool \
-            ./usr/libexec/veltrona/veltrona-platform ./usr/libexec/veltrona/mac-tools/launchctl \
+            ./usr/libexec/veltrona/veltrona-platform ./usr/bin/veltrona-platform ./usr/libexec/veltrona/mac-tools/launchctl \
             ./usr/libexec/veltrona/mac-tools/dscl ./usr/libexec/veltrona/mac-tools/security \
             ./usr/libexec/veltrona/mac-tools/sudo ./usr/libexec/veltrona/mac-tools/chown \
             ./usr/libexec/veltrona/VPNStuff ./usr/share/veltrona/VPNStuff/VPN.mobileconfig \
@@ -25,6 +25,11 @@ for file in ./usr/bin/Veltrona ./usr/bin/veltronactl ./usr/libexec/veltrona/shel
 done
 echo "$contents" | grep -q './usr/libexec/veltrona/VPNStuff -> ../../share/veltrona/VPNStuff' \
     || fail "libexec/veltrona/VPNStuff is not the link into share/"
+
+echo "$contents" | grep -q './usr/bin/veltrona-platform -> ../libexec/veltrona/veltrona-platform' \
+    || fail "bin/veltrona-platform is not the link into libexec/"
+# Every line of the long description is text: no list separator left over from CMake.
+dpkg-deb -f "$deb" Description | grep -q '^ *;' && fail "the description has a stray ';': $(dpkg-deb -f "$deb" Description)"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "check-deb: Depends: $depends"
@@ -42,8 +47,13 @@ fi
 unpacked=$(mktemp -d "${TMPDIR:-/tmp}/veltrona-deb.XXXXXX")
 trap 'rm -rf "$unpacked"' EXIT
 dpkg-deb -x "$deb" "$unpacked"
-echo secret | "$unpacked/usr/libexec/veltrona/veltrona-platform" init "$unpacked/mac" --admin admin > /dev/null \
-    || fail "the packaged veltrona-platform could not make an emulated Mac"
+# A new user follows veltronactl's advice on a missing emulated Mac, with the package's bin/ on PATH.
+advice=$(PATH="$unpacked/usr/bin:$PATH" VELTRONA_ADMIN_PASSWORD=secret \
+    "$unpacked/usr/bin/veltronactl" --platform-root "$unpacked/mac" status 2>&1 || true)
+command=$(echo "$advice" | sed -n 's/.*Make one with: //p' | sed 's/NAME$/admin/')
+[ -n "$command" ] || fail "veltronactl gave no advice on a missing emulated Mac: $advice"
+echo secret | PATH="$unpacked/usr/bin:$PATH" sh -c "$command" > /dev/null \
+    || fail "the advice '$command' does not work with the package's programs on PATH"
 VELTRONA_ADMIN_PASSWORD=secret "$unpacked/usr/bin/veltronactl" --platform-root "$unpacked/mac" start \
     | grep -q running || fail "the packaged veltronactl could not start the server"
 echo "check-deb: the unpacked programs run"

@@ -9,7 +9,7 @@ trap 'rm -rf "$prefix"' EXIT
 fail() { echo "check-install: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" > "$prefix/install.log" || fail "cmake --install failed"
-for file in bin/Veltrona bin/veltronactl libexec/veltrona/shellTool libexec/veltrona/veltrona-platform \
+for file in bin/Veltrona bin/veltronactl bin/veltrona-platform libexec/veltrona/shellTool libexec/veltrona/veltrona-platform \
             libexec/veltrona/mac-tools/dscl libexec/veltrona/mac-tools/vpnd libexec/veltrona/VPNStuff/com.brantholm.vpn.plist \
             share/veltrona/VPNStuff/VPN.mobileconfig share/applications/veltrona.desktop \
             share/icons/hicolor/scalable/apps/veltrona.svg share/icons/hicolor/48x48/apps/veltrona.png \
@@ -19,8 +19,9 @@ done
 
 ctl=$prefix/bin/veltronactl
 "$ctl" --version | grep -q '^veltronactl ' || fail "veltronactl --version"
-echo secret | "$prefix/libexec/veltrona/veltrona-platform" init "$prefix/mac" --admin admin > /dev/null \
-    || fail "the installed veltrona-platform could not make an emulated Mac"
+# As veltronactl advises on a missing emulated Mac: veltrona-platform from PATH.
+echo secret | PATH="$prefix/bin:$PATH" veltrona-platform init "$prefix/mac" --admin admin > /dev/null \
+    || fail "the installed veltrona-platform could not make an emulated Mac from PATH"
 # Without vpnd the job stays loaded with no PID: nothing serves on this machine's own UDP 500.
 rm "$prefix/mac/usr/sbin/vpnd"
 export VELTRONA_ADMIN_PASSWORD=secret

@@ -20,7 +20,7 @@ protected:
     void SetUp() override
     {
         if (!PrivilegedMac::available())
-            GTEST_SKIP() << "shellTool or the stand-in tools are not built";
+            FAIL() << "shellTool or the stand-in tools are not where the build puts them: a path look-up is broken";
         mac.emplace();
     }
 

@@ -8,6 +8,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QMetaObject>
 #include <QPushButton>
 
 namespace veltrona::test {
@@ -68,6 +71,36 @@ TEST_F(ProfileExport, OnRequestTheDialogOpensInSavePathAndWritesTheChosenFileWit
     EXPECT_EQ(folderEntries(fs::path(home()) / "Profiles").size(), 1U);
     EXPECT_TRUE(bed.interaction.alerts().isEmpty());
     EXPECT_EQ(bed.interaction.beepCount(), 0);
+}
+
+// The real dialog: a path typed into its name field that lies in another folder than the one
+// shown makes that folder the next starting place.
+TEST(ProfileExportDialog, APathTypedIntoAnotherFolderIsWhereTheNextDialogStarts)
+{
+    AppTestBed bed(AppTestBed::Commands::Recorded, Interaction::Mode::Interactive);
+    WindowController& window = bed.makeController();
+    window.userAccountsController->addObjects({{"alice", "1"}});
+    window.userAccountsController->setSelectionIndex(0);
+    const fs::path home = bed.paths.map("/Users/admin");
+    fs::create_directories(home / "Desktop");
+    fs::create_directories(home / "Profiles");
+    bed.defaults.setStringForKey("savePath", "/Users/admin/Desktop");
+
+    QTest::mouseClick(window.window()->findChild<QPushButton*>(QStringLiteral("saveMobileConfigProfileButton")),
+                      Qt::LeftButton);
+    auto* panel = window.window()->findChild<QFileDialog*>();
+    ASSERT_NE(panel, nullptr);
+    ASSERT_EQ(fs::path(panel->directory().absolutePath().toStdString()), home / "Desktop");
+    const QString typed = QString::fromStdString((home / "Profiles/phone.mobileconfig").string());
+    // Typed, as a user does: the dialog still shows the Desktop.
+    auto* nameField = panel->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(nameField, nullptr);
+    nameField->setText(typed);
+    QMetaObject::invokeMethod(panel, "accept");
+    QCoreApplication::processEvents();
+
+    EXPECT_TRUE(fs::exists(home / "Profiles/phone.mobileconfig"));
+    EXPECT_EQ(bed.defaults.stringForKey("savePath"), "/Users/admin/Profiles");
 }
 
 TEST_F(ProfileExport, AProfileThatCannotBeWrittenWhereChosenIsReported)

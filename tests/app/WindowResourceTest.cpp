@@ -22,12 +22,34 @@
 #include <QTableView>
 #include <QTest>
 
+#include <fstream>
 #include <set>
 
 #include <gtest/gtest.h>
 
 namespace veltrona::test {
 namespace {
+
+// The outlets as WindowController.h declares them: the members of its "Outlets" block.
+std::set<std::string> declaredOutlets()
+{
+    std::ifstream header(std::string(VELTRONA_SOURCE_DIR) + "/app/WindowController.h");
+    EXPECT_TRUE(header) << "app/WindowController.h not found in " << VELTRONA_SOURCE_DIR;
+    static const QRegularExpression member(QStringLiteral(R"(^\s+\w+\* (\w+) = nullptr;$)"));
+    std::set<std::string> names;
+    bool inBlock = false;
+    for (std::string line; std::getline(header, line);) {
+        if (line.find("// Outlets") != std::string::npos) {
+            inBlock = true;
+        } else if (inBlock) {
+            const QRegularExpressionMatch match = member.match(QString::fromStdString(line));
+            if (!match.hasMatch())
+                break;
+            names.insert(match.captured(1).toStdString());
+        }
+    }
+    return names;
+}
 
 class WindowResource : public ::testing::Test {
 protected:
@@ -78,7 +100,12 @@ TEST_F(WindowResource, EveryOutletIsFoundUnderItsOwnName)
         {"userResetPasswordVerifyField", window->userResetPasswordVerifyField},
         {"portForwardingInfo", window->portForwardingInfo},
     };
-    EXPECT_EQ(std::size(outlets), 32U);
+    // Every outlet the controller declares is checked here, none left out.
+    std::set<std::string> listed;
+    for (const auto& outlet : outlets)
+        listed.insert(outlet.first);
+    EXPECT_EQ(listed, declaredOutlets());
+    EXPECT_EQ(listed.size(), 32U);
     std::set<QObject*> distinct;
     for (const auto& [name, outlet] : outlets) {
         ASSERT_NE(outlet, nullptr) << name;

@@ -11,7 +11,8 @@ namespace {
 TEST(CliAuthorization, NothingRunsWithoutAnAdministrator)
 {
     if (!CliMac::available())
-        GTEST_SKIP() << "veltronactl, shellTool or the stand-in tools are not built";
+        FAIL() << "veltronactl, shellTool or the stand-in tools are not where the build puts them: a path look-up is "
+                  "broken";
     CliMac mac;
     // A VPN user with a password of its own: a real account, but no administrator.
     ASSERT_EQ(mac.run({"users", "add", "bob"}, "bobpw\n").exitStatus, 0);
@@ -76,7 +77,8 @@ TEST(CliAuthorization, NothingRunsWithoutAnAdministrator)
 TEST(CliAuthorization, PasswordRememberedByTheWindow)
 {
     if (!CliMac::available())
-        GTEST_SKIP() << "veltronactl, shellTool or the stand-in tools are not built";
+        FAIL() << "veltronactl, shellTool or the stand-in tools are not where the build puts them: a path look-up is "
+                  "broken";
     CliMac mac;
     KeychainServicesEmulated keychain(PlatformPaths(mac.root()), kTestAdminName);
     ASSERT_EQ(keychain.addGenericPassword(nullptr, "Veltrona", kTestAdminFullName, kTestAdminPassword, nullptr),
@@ -96,7 +98,8 @@ TEST(CliAuthorization, PasswordRememberedByTheWindow)
 TEST(CliAuthorization, MissingOrRefusedPlatformRoot)
 {
     if (!CliMac::available())
-        GTEST_SKIP() << "veltronactl, shellTool or the stand-in tools are not built";
+        FAIL() << "veltronactl, shellTool or the stand-in tools are not where the build puts them: a path look-up is "
+                  "broken";
     CliMac mac;
     const ProcessRun empty = mac.run({"--platform-root", (mac.root() / "Users").string(), "status", "--json"});
     EXPECT_EQ(empty.exitStatus, 3);

@@ -38,7 +38,8 @@ std::string desktopFile(const CliMac& mac, const std::string& name)
 TEST(CliEndToEnd, EveryCommandOnOneEmulatedMac)
 {
     if (!CliMac::available())
-        GTEST_SKIP() << "veltronactl, shellTool or the stand-in tools are not built";
+        FAIL() << "veltronactl, shellTool or the stand-in tools are not where the build puts them: a path look-up is "
+                  "broken";
     CliMac mac;
     const std::string savedProfile = (mac.root().parent_path() / "alice.mobileconfig").string();
     const auto notInstalled = [](const CliMac& m) { return !m.installed() && !m.jobLoaded(); };

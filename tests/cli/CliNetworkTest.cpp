@@ -16,7 +16,8 @@ namespace {
 TEST(CliNetwork, SuggestPrintsWhatTheWindowWouldFillIn)
 {
     if (!CliMac::available())
-        GTEST_SKIP() << "veltronactl, shellTool or the stand-in tools are not built";
+        FAIL() << "veltronactl, shellTool or the stand-in tools are not where the build puts them: a path look-up is "
+                  "broken";
     CliMac mac;
     PlistDictionary store;
     store.set("State:/Network/Global/IPv4", PlistDictionary{});
@@ -49,7 +50,8 @@ TEST(CliNetwork, SuggestPrintsWhatTheWindowWouldFillIn)
 TEST(CliNetwork, CheckUpdateAgainstTheServedVersion)
 {
     if (!CliMac::available())
-        GTEST_SKIP() << "veltronactl, shellTool or the stand-in tools are not built";
+        FAIL() << "veltronactl, shellTool or the stand-in tools are not where the build puts them: a path look-up is "
+                  "broken";
     CliMac mac;
     struct Case {
         std::string served;

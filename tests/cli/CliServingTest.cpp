@@ -27,7 +27,8 @@ std::string servingLine(const CliMac& mac, const std::string& awaited)
 TEST(CliServing, StatusSaysWhyNothingServes)
 {
     if (!CliMac::available())
-        GTEST_SKIP() << "veltronactl, shellTool or the stand-in tools are not built";
+        FAIL() << "veltronactl, shellTool or the stand-in tools are not where the build puts them: a path look-up is "
+                  "broken";
     // PPTP is set before the start: this vpnd binds nothing in the test's own network namespace.
     CliMac pptp(TempPlatformRoot::Tools::CopyWithVpnd);
     ASSERT_EQ(pptp.run({"settings", "set", "type=PPTP"}).exitStatus, 0);

@@ -8,8 +8,10 @@
 
 #include <csignal>
 #include <functional>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace veltrona::test {
@@ -143,15 +145,35 @@ TEST_F(AtomicFile, writeThatRunsOutOfSpaceKeepsTheOldFile)
     EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"settings.plist"});
 }
 
+// Root writes into read-only folders, so as root the write is made by a child that has given up
+// root for the unprivileged "nobody" (65534), owner of the folders.
+bool writeAsUnprivileged(const fs::path& target, const std::vector<fs::path>& owned)
+{
+    if (::geteuid() != 0)
+        return writeFileAtomically(target, "new").ok();
+    constexpr uid_t nobody = 65534;
+    for (const fs::path& path : owned)
+        EXPECT_EQ(::lchown(path.c_str(), nobody, nobody), 0) << path;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0 || ::geteuid() == 0)
+            ::_exit(2);
+        ::_exit(writeFileAtomically(target, "new").ok() ? 0 : 1);
+    }
+    int status = 0;
+    EXPECT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 2) << "the child could not give up root";
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 TEST_F(AtomicFile, unwritableFolderKeepsTheOldFile)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes into read-only folders; the other failure tests cover root";
     const fs::path folder = dir / "locked";
     fs::create_directory(folder);
     writeText(folder / "settings.plist", "old");
+    ::chmod(dir.path().c_str(), 0755);
     ::chmod(folder.c_str(), 0555);
-    const Status status = writeFileAtomically(folder / "settings.plist", "new");
+    const bool status = writeAsUnprivileged(folder / "settings.plist", {dir.path(), folder, folder / "settings.plist"});
     ::chmod(folder.c_str(), 0755);
     EXPECT_FALSE(status);
     EXPECT_EQ(readText(folder / "settings.plist"), "old");

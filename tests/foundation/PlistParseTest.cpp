@@ -160,7 +160,7 @@ TEST(PlistParse, decimalCommaLocaleDoesNotChangeReals)
 {
     TempDir locales;
     if (!programAvailable("localedef"))
-        GTEST_SKIP() << "localedef is not available to make a decimal-comma locale";
+        FAIL() << "localedef is missing: scripts/install-deps.sh installs it (package libc-bin)";
     runProgram("localedef", {"-i", "de_DE", "-f", "UTF-8", (locales / "de_DE.UTF-8").string()});
     ::setenv("LOCPATH", locales.path().c_str(), 1);
     const char* previous = std::setlocale(LC_ALL, nullptr);
@@ -175,7 +175,7 @@ TEST(PlistParse, decimalCommaLocaleDoesNotChangeReals)
     std::setlocale(LC_ALL, restore.c_str());
     ::unsetenv("LOCPATH");
     if (!german)
-        GTEST_SKIP() << "the de_DE locale could not be made";
+        FAIL() << "the de_DE locale could not be made: scripts/install-deps.sh installs its source (package locales)";
     ASSERT_TRUE(read && read->real());
     EXPECT_EQ(*read->real(), 2.25);
     EXPECT_NE(xml.find("<real>1.5</real>"), std::string::npos);
@@ -191,12 +191,14 @@ TEST(PlistParse, wellFormedIntegersAndAByteOrderMarkAreRead)
                                            PlistValue(std::int64_t{3}), PlistValue(std::int64_t{31})}));
 }
 
-// Control characters typed into a field must not make the file unreadable for other XML readers.
-TEST(PlistParse, controlCharactersAreWrittenAsReferencesAndReadBack)
+// Control characters typed into a field must not make the file unreadable for other XML readers:
+// XML 1.0 forbids them raw and as character references alike, and U+FFFE and U+FFFF too.
+TEST(PlistParse, charactersXmlForbidsAreLeftOut)
 {
     const std::string awkward = "a\x01"
                                 "b\x1F"
-                                "\tc\r\nd\x7F";
+                                "\tc\r\nd\x7F\xEF\xBF\xBF"
+                                "e\xEF\xBF\xBE\xEF\xBF\xBD";
     PlistDictionary dictionary;
     dictionary.set("k\x02", awkward);
     const std::string xml = plistToXml(PlistValue(dictionary));
@@ -205,8 +207,13 @@ TEST(PlistParse, controlCharactersAreWrittenAsReferencesAndReadBack)
             EXPECT_EQ(xml.find(c), std::string::npos) << int(c);
         }
     }
-    EXPECT_NE(xml.find("a&#x01;b&#x1F;"), std::string::npos);
-    EXPECT_EQ(parsePlist(xml), PlistValue(dictionary));
+    EXPECT_EQ(xml.find("&#"), std::string::npos) << xml;
+    EXPECT_EQ(xml.find("\xEF\xBF\xBE"), std::string::npos);
+    EXPECT_EQ(xml.find("\xEF\xBF\xBF"), std::string::npos);
+    PlistDictionary kept;
+    kept.set("k", "ab\tc\r\nd\x7F"
+                  "e\xEF\xBF\xBD");
+    EXPECT_EQ(parsePlist(xml), PlistValue(kept)) << "the rest is kept, U+FFFD and DEL included";
 }
 
 TEST(PlistFile, unreadablePlacesGiveNothing)

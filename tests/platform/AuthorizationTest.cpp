@@ -6,7 +6,9 @@
 #include "platform/emulated/AuthorizationServicesEmulated.h"
 #include "platform/emulated/Directory.h"
 #include "platform/emulated/PasswordHash.h"
+#include "services/TaskWrapper.h"
 #include "tests/support/FileText.h"
+#include "tests/support/RecordingLog.h"
 #include "tests/support/TempPlatformRoot.h"
 
 #include <gtest/gtest.h>
@@ -125,15 +127,12 @@ TEST_F(AuthorizationTest, NeverPromptsAndNeedsExtendRights)
 
 TEST_F(AuthorizationTest, SettingUpTheRightLeavesAnExistingDefinitionAlone)
 {
-    AuthorizationRef ref;
-    ASSERT_EQ(services.create({}, {}, kAuthorizationFlagDefaults, ref), errAuthorizationSuccess);
     EXPECT_EQ(services.rightGet(kRight, nullptr), errAuthorizationDenied);
-    // The runner's set-up: define only when missing.
-    auto setUp = [&] {
-        if (services.rightGet(kRight, nullptr) != errAuthorizationSuccess)
-            services.rightSet(ref, kRight, programRule());
-    };
-    setUp();
+    // The runner itself sets the right up as it authenticates the administrator.
+    RecordingLog log;
+    TaskWrapper runner(services, {}, log);
+    runner.setAdminPassword("secret", "admin");
+    EXPECT_TRUE(runner.checkIfSudoer());
     PlistDictionary stored;
     ASSERT_EQ(services.rightGet(kRight, &stored), errAuthorizationSuccess);
     EXPECT_EQ(stored, programRule());
@@ -146,7 +145,7 @@ TEST_F(AuthorizationTest, SettingUpTheRightLeavesAnExistingDefinitionAlone)
               errAuthorizationSuccess);
     ASSERT_EQ(services.rightSet(administrator, kRight, custom), errAuthorizationSuccess);
     const std::string before = readText(AuthorizationDatabase(root.root()).file());
-    setUp();
+    EXPECT_FALSE(runner.checkIfSudoer()) << "the stored rule decides";
     EXPECT_EQ(readText(AuthorizationDatabase(root.root()).file()), before);
     EXPECT_EQ(authorize("admin", "secret"), errAuthorizationDenied) << "the stored rule decides";
 }

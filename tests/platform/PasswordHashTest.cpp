@@ -60,6 +60,26 @@ TEST(PasswordHashTest, EachHashHasItsOwnSalt)
     EXPECT_TRUE(shadowHashMatches(*second, "same"));
 }
 
+// A record hashed elsewhere: the entropy was computed once, outside this program, by both
+//   python3 -c "import hashlib; print(hashlib.pbkdf2_hmac('sha512', b'correct horse', bytes(range(32)), 1000, 128))"
+//   openssl kdf -keylen 128 -kdfopt digest:SHA512 -kdfopt 'pass:correct horse'
+//       -kdfopt hexsalt:000102...1e1f -kdfopt iter:1000 PBKDF2
+// so a different digest or derivation behind the record's SALTED-SHA512-PBKDF2 label cannot pass.
+TEST(PasswordHashTest, VerifiesAKnownAnswerFromAnIndependentTool)
+{
+    const std::string record =
+        "<plist version=\"1.0\"><dict><key>SALTED-SHA512-PBKDF2</key><dict>"
+        "<key>entropy</key><data>"
+        "ezTXKzrtu3uRVUVG5Asx+GIToYvZs6A8p9VT93h5rTS3g4N0Ydgj1eHhoSfCakJbZ+8yBtrZcUWPJXR27jWxDiJes0K9SSsXFqtbYl7+"
+        "H2HjyqE4f+OOT/Wn63XuIRB60BWbB+tg1+cpWP0W4kLsvR/B70mTxuTRBuqUi0LJLus="
+        "</data><key>iterations</key><integer>1000</integer>"
+        "<key>salt</key><data>AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8=</data>"
+        "</dict></dict></plist>";
+    const PlistData data(record.begin(), record.end());
+    EXPECT_TRUE(shadowHashMatches(data, "correct horse"));
+    EXPECT_FALSE(shadowHashMatches(data, "correct horsE"));
+}
+
 TEST(PasswordHashTest, MalformedDataNeverMatches)
 {
     const std::string xmlWithoutSalt = "<plist version=\"1.0\"><dict><key>SALTED-SHA512-PBKDF2</key><dict>"

@@ -8,8 +8,12 @@
 #include "tests/profiles/ThrowAwayCa.h"
 #include "tests/support/FileText.h"
 #include "tests/support/PrivilegedMac.h"
+#include "tests/support/ProcessRun.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace veltrona::test {
 namespace {
@@ -138,6 +142,58 @@ TEST_F(ProfileSigning, FailedSigningKeepsTheUnsignedAndTheEarlierSignedProfile)
     EXPECT_EQ(readText(signedFile()), earlierSigned);
     EXPECT_EQ(mac.log().lines.size(), 1u);
     EXPECT_EQ(std::distance(fs::directory_iterator(desktop), fs::directory_iterator()), 2);
+}
+
+// openssl runs as root and would leave its file readable by everyone; the profile in it holds the
+// password and the shared secret.
+TEST_F(ProfileSigning, TheSignedProfileIsOwnerOnlyAndBelongsToTheDesktopsOwner)
+{
+    install("vpn.example.org", ca.issue("vpn.example.org", false));
+    // As root the Desktop is given to "nobody", so the owner must really be handed over.
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(desktop.c_str(), 65534, 65534), 0);
+    }
+    struct stat folder { };
+    ASSERT_EQ(::stat(desktop.c_str(), &folder), 0);
+    const mode_t previous = ::umask(022);
+    const ExportResult result = write(profileFor("vpn.example.org"), "vpn.example.org");
+    ::umask(previous);
+    ASSERT_EQ(result, ExportResult::Signed);
+    struct stat made { };
+    ASSERT_EQ(::lstat(signedFile().c_str(), &made), 0);
+    EXPECT_EQ(made.st_mode & 07777, 0600U);
+    EXPECT_EQ(made.st_uid, folder.st_uid);
+    EXPECT_EQ(made.st_gid, folder.st_gid);
+    EXPECT_TRUE(verifiedContent(signedFile(), ca).has_value());
+}
+
+// A key protected by a pass phrase would make openssl ask for it on the terminal the program was
+// started from, and the window would wait for an answer nobody gives.
+TEST_F(ProfileSigning, AKeyThatNeedsAPassPhraseIsNeverUsed)
+{
+    const ThrowAwayCa::Pair pair = ca.issue("vpn.example.org", false);
+    install("vpn.example.org", pair);
+    const ProcessRun encrypted =
+        runProgram("openssl", {"pkey", "-in", pair.key.string(), "-aes256", "-passout", "pass:hunter2", "-out",
+                               (keys() / "vpn.example.org.key").string()});
+    ASSERT_EQ(encrypted.exitStatus, 0) << encrypted.err;
+    const PlistDictionary profile = profileFor("vpn.example.org");
+    EXPECT_EQ(write(profile, "vpn.example.org"), ExportResult::KeyNeedsPassPhrase);
+    EXPECT_EQ(readText(profileFile()), plistToXml(profile)) << "the unsigned profile stays";
+    EXPECT_FALSE(fs::exists(signedFile()));
+    ASSERT_EQ(mac.log().lines.size(), 1u);
+    EXPECT_NE(mac.log().lines.front().find("pass phrase"), std::string::npos);
+
+    // Were the check ever passed by, the command itself never asks: run on a terminal of its own
+    // (script's), openssl fails without a prompt rather than wait for a pass phrase.
+    const SigningMaterial material{(certs() / "vpn.example.org.crt").string(),
+                                   (keys() / "vpn.example.org.key").string(), std::nullopt};
+    const std::string command = signingCommand(profileFile().string(), signedFile().string(), material);
+    const ProcessRun onTerminal =
+        runProgram("script", {"-qec", "timeout --foreground -s KILL 10 " + command, "/dev/null"});
+    EXPECT_EQ(onTerminal.out.find("pass phrase"), std::string::npos) << onTerminal.out;
+    EXPECT_NE(onTerminal.exitStatus, 0);
+    EXPECT_FALSE(fs::exists(signedFile()) && fs::file_size(signedFile()) > 0);
 }
 
 TEST_F(ProfileSigning, AProfileThatCannotBeWrittenIsNotSigned)

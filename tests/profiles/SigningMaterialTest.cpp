@@ -30,24 +30,24 @@ TEST(SigningCommand, TextsWithAnEmptyRoot)
          "/usr/bin/openssl smime -sign -in /Users/alice/Desktop/alice.L2TP.mobileconfig"
          " -out /Users/alice/Desktop/signed.alice.L2TP.mobileconfig"
          " -signer /usr/local/quillfen/ssl/certs/vpn.example.org.crt"
-         " -inkey /usr/local/quillfen/ssl/private/vpn.example.org.key"
+         " -inkey /usr/local/quillfen/ssl/private/vpn.example.org.key -passin pass:"
          " -certfile /usr/local/quillfen/ssl/certs/vpn.example.org.IntermediateCA.crt -outform der -nodetach"},
         {{fallback.certificate, fallback.key, std::nullopt},
          "/usr/bin/openssl smime -sign -in /Users/alice/Desktop/alice.L2TP.mobileconfig"
          " -out /Users/alice/Desktop/signed.alice.L2TP.mobileconfig"
          " -signer /usr/local/quillfen/ssl/certs/testServer.crt"
-         " -inkey /usr/local/quillfen/ssl/private/testServer.key -outform der -nodetach"},
+         " -inkey /usr/local/quillfen/ssl/private/testServer.key -passin pass: -outform der -nodetach"},
         {{blank.certificate, blank.key, blank.intermediate},
          "/usr/bin/openssl smime -sign -in /Users/alice/Desktop/alice.L2TP.mobileconfig"
          " -out /Users/alice/Desktop/signed.alice.L2TP.mobileconfig"
          " -signer '/usr/local/quillfen/ssl/certs/vpn example.org.crt'"
-         " -inkey '/usr/local/quillfen/ssl/private/vpn example.org.key'"
+         " -inkey '/usr/local/quillfen/ssl/private/vpn example.org.key' -passin pass:"
          " -certfile '/usr/local/quillfen/ssl/certs/vpn example.org.IntermediateCA.crt' -outform der -nodetach"},
         {{injected.certificate, injected.key, std::nullopt},
          "/usr/bin/openssl smime -sign -in /Users/alice/Desktop/alice.L2TP.mobileconfig"
          " -out /Users/alice/Desktop/signed.alice.L2TP.mobileconfig"
          " -signer '/usr/local/quillfen/ssl/certs/a.b; touch x.crt'"
-         " -inkey '/usr/local/quillfen/ssl/private/a.b; touch x.key' -outform der -nodetach"},
+         " -inkey '/usr/local/quillfen/ssl/private/a.b; touch x.key' -passin pass: -outform der -nodetach"},
     };
     for (const auto& [material, expected] : table)
         EXPECT_EQ(signingCommand(profile, signedProfile, material), expected);

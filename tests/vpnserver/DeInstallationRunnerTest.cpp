@@ -38,7 +38,7 @@ std::string run(CommandRunner& runner, std::string command)
 TEST(DeInstallationRunner, RunningServerStoppedFilesAndSecretGoneAccountsStay)
 {
     if (!PrivilegedMac::available())
-        GTEST_SKIP() << "shellTool or the stand-in tools are not built";
+        FAIL() << "shellTool or the stand-in tools are not where the build puts them: a path look-up is broken";
     PrivilegedMac mac;
     TaskWrapper& runner = mac.runner();
     const PlatformPaths paths = mac.paths();

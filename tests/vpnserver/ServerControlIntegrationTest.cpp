@@ -25,7 +25,7 @@ protected:
     void SetUp() override
     {
         if (!fs::exists(kMacTools / "launchctl"))
-            GTEST_SKIP() << "the stand-in launchctl is not built";
+            FAIL() << "the stand-in launchctl is not where the build puts them: a path look-up is broken";
         fs::create_symlink(kMacTools / "launchctl", fs::path(fixture.toolFolder()) / "launchctl");
         // What the installation links, done here by hand.
         fs::create_directories(fixture.root() / "Library/LaunchDaemons");

@@ -53,7 +53,7 @@ TEST_P(ServerControlRunner, StartAndStopThroughShellTool)
     const bool installedPackage = GetParam();
     const fs::path shellTool = fs::path(VELTRONA_BIN_DIR) / "Resources/shellTool";
     if (!fs::exists(shellTool) || !fs::exists(builtMacToolsFolder() / "launchctl"))
-        GTEST_SKIP() << "shellTool or the stand-in tools are not built";
+        FAIL() << "shellTool or the stand-in tools are not where the build puts them: a path look-up is broken";
 
     TempPlatformRoot mac(TempPlatformRoot::Tools::Copy);
     ScopedRootVariable variable(mac.root());

@@ -30,7 +30,7 @@ protected:
     void SetUp() override
     {
         if (!PrivilegedMac::available())
-            GTEST_SKIP() << "shellTool or the stand-in tools are not built";
+            FAIL() << "shellTool or the stand-in tools are not where the build puts them: a path look-up is broken";
         mac.emplace();
         locations.emplace(mac->resources(), mac->paths());
         fs::create_directories(locations->installationDirectory());
