@@ -86,6 +86,7 @@ TEST_F(WindowResource, EveryOutletIsFoundUnderItsOwnName)
         {"endIPAddressField", window->endIPAddressField},
         {"sharedSecretPanel", window->sharedSecretPanel},
         {"sharedSecretPanelField", window->sharedSecretPanelField},
+        {"sharedSecretInfoField", window->sharedSecretInfoField},
         {"userAccountsController", window->userAccountsController},
         {"userAccountsTableView", window->userAccountsTableView},
         {"userAccountsPanel", window->userAccountsPanel},
@@ -105,7 +106,7 @@ TEST_F(WindowResource, EveryOutletIsFoundUnderItsOwnName)
     for (const auto& outlet : outlets)
         listed.insert(outlet.first);
     EXPECT_EQ(listed, declaredOutlets());
-    EXPECT_EQ(listed.size(), 32U);
+    EXPECT_EQ(listed.size(), 33U);
     std::set<QObject*> distinct;
     for (const auto& [name, outlet] : outlets) {
         ASSERT_NE(outlet, nullptr) << name;
