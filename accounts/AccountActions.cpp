@@ -4,11 +4,15 @@
 #include "accounts/ConfusableName.h"
 #include "accounts/NextUserID.h"
 #include "foundation/Text.h"
-#include "platform/PlatformLock.h"
+#include "platform/FolderLock.h"
 
 namespace veltrona {
 
 namespace {
+
+// Where account creation serialises choosing the new id and running the script, for the window
+// and veltronactl alike (a platform path).
+constexpr const char* kAccountCreationLockFolder = "/var/run/com.brantholm.vpn.accounts";
 
 std::string run(CommandRunner& runner, CommandArguments arguments)
 {
@@ -44,7 +48,7 @@ std::optional<EntryProblem> createVPNAccount(CommandRunner& runner, const Platfo
         return problem;
     if (std::optional<EntryProblem> problem = checkPasswordText(password))
         return problem;
-    const PlatformLock lock(paths, kAccountCreationLockFolder);
+    const FolderLock lock(paths.map(kAccountCreationLockFolder), FolderLinks::Refused);
     if (!lock.locked())
         return EntryProblem{kAccountNotCreatedMessage, EntryField::Name, true};
     // Any output at all means taken. The second probe finds a name that is another record's

@@ -1,7 +1,7 @@
 #include "platform/emulated/AuthorizationDatabase.h"
 
 #include "foundation/PlistIO.h"
-#include "platform/emulated/FolderLock.h"
+#include "platform/FolderLock.h"
 
 #include <system_error>
 

@@ -4,7 +4,7 @@
 #include "foundation/PlistIO.h"
 #include "foundation/Text.h"
 #include "platform/emulated/DirectoryStatus.h"
-#include "platform/emulated/FolderLock.h"
+#include "platform/FolderLock.h"
 
 #include <algorithm>
 #include <system_error>

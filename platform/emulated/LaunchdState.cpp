@@ -2,7 +2,7 @@
 
 #include "foundation/PlistIO.h"
 #include "foundation/PlistStrings.h"
-#include "platform/emulated/FolderLock.h"
+#include "platform/FolderLock.h"
 
 #include <algorithm>
 #include <filesystem>

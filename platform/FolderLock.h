@@ -6,10 +6,13 @@
 
 namespace veltrona {
 
+// Refused: a link in the folder's place is not followed, and nothing is locked.
+enum class FolderLinks { Followed, Refused };
+
 class FolderLock {
 public:
     // Creates the folder (and its parents) when missing, then waits for the lock.
-    explicit FolderLock(const std::filesystem::path& folder);
+    explicit FolderLock(const std::filesystem::path& folder, FolderLinks links = FolderLinks::Followed);
     ~FolderLock();
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;

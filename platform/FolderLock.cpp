@@ -1,4 +1,4 @@
-#include "platform/emulated/FolderLock.h"
+#include "platform/FolderLock.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -8,11 +8,12 @@
 
 namespace veltrona {
 
-FolderLock::FolderLock(const std::filesystem::path& folder)
+FolderLock::FolderLock(const std::filesystem::path& folder, FolderLinks links)
 {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int fd =
+        ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (links == FolderLinks::Refused ? O_NOFOLLOW : 0));
     if (fd < 0)
         return;
     int rc;
