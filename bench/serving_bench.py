@@ -3,9 +3,11 @@ namespace of its own, real clients from a second one, nothing sent anywhere else
 
   - from `veltronactl start` to the first answer on UDP 500: median of 10;
   - one client from its first IKE packet to the ping's reply: median of 10;
-  - 20 clients at once from 20 addresses: all connect; the time until the last reply, and the
-    server's resident memory while they are connected."""
+  - 20 clients (or as many as asked, 99 filling the VPN ids) at once from as many addresses: all
+    connect with distinct addresses from the range and every ping returns; the time until the last
+    reply, and the server's resident memory while they are connected."""
 
+import ipaddress
 import json
 import os
 import statistics
@@ -21,7 +23,9 @@ sys.path.insert(0, os.path.join(HERE, "..", "tests", "serving"))
 
 from served_mac import PYTHON, ServedMac  # noqa: E402
 
-PSK, PASSWORD, CLIENTS = "Sesame42", "bench pass", 20
+PSK, PASSWORD = "Sesame42", "bench pass"
+# `serving_bench.py [CLIENTS]`: 20 by default; 99 fills the whole range of VPN ids.
+CLIENTS = int(sys.argv[1]) if len(sys.argv) > 1 else 20
 
 
 def driver(mac, *args, timeout=120):
@@ -51,7 +55,7 @@ def main():
         print("serving_bench: skipped: %s" % skip)
         return 0
     try:
-        mac.ctl("settings", "set", "dns=10.9.8.7", "range=192.168.77.10-192.168.77.200")
+        mac.ctl("settings", "set", "dns=10.9.8.7", "range=192.168.77.10-192.168.77.250")
         mac.ctl("secret", "set", input_text=PSK + "\n")
         users = ["user%02d" % i for i in range(CLIENTS)]
         for user in users:
@@ -93,13 +97,18 @@ def main():
         memory = {}
         sampler = threading.Timer(4.0, lambda: memory.setdefault("kib", resident_kib(mac)))
         sampler.start()
-        many = driver(mac, "many-clients", mac.server_ip, ",".join(users), ",".join(sources), "6")["seconds"]
+        outcome = driver(mac, "many-clients", mac.server_ip, ",".join(users), ",".join(sources), "6")
         sampler.join()
+        many = outcome["seconds"]
         connected = [s for s in many if s is not None]
+        addresses = [a for a, s in zip(outcome["addresses"], many) if s is not None]
+        in_range = [a for a in addresses if ipaddress.IPv4Address("192.168.77.10") <= ipaddress.IPv4Address(a)
+                    <= ipaddress.IPv4Address("192.168.77.250")]
+        print("addresses: %d distinct, %d inside the range" % (len(set(addresses)), len(in_range)))
         print("%d clients at once from %d addresses: %d connected, last reply after %.3f s; server resident memory %.1f MiB"
               % (CLIENTS, CLIENTS, len(connected), max(connected) if connected else float("nan"),
                  memory.get("kib", 0) / 1024))
-        return 0 if len(connected) == CLIENTS else 1
+        return 0 if len(connected) == len(set(in_range)) == CLIENTS else 1
     finally:
         mac.close()
 

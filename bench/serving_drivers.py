@@ -37,13 +37,15 @@ def first_answer(server, limit=30.0):
     return None
 
 
-def timed_connect(server, user, password, psk, bind=None, hold=0.0):
-    """Seconds from the first IKE packet to the ping's reply, or None."""
+def timed_connect(server, user, password, psk, bind=None, hold=0.0, with_address=False):
+    """Seconds from the first IKE packet to the ping's reply, or None; with the address given."""
     marks = {}
     start = time.monotonic()
     result = connect(server, user, password, psk, bind=bind, timeout=20, hold=hold,
                      report=lambda stage, ok, detail: marks.setdefault(stage, time.monotonic()) if ok else None)
-    return marks["ping"] - start if result["ok"] and "ping" in marks else None
+    replied = result["ok"] and "ping" in marks and result["ping_received"] == result["ping_sent"]
+    seconds = marks["ping"] - start if replied else None
+    return (seconds, result["address"]) if with_address else seconds
 
 
 def main():
@@ -59,14 +61,14 @@ def main():
         times = [None] * len(users)
 
         def one(i):
-            times[i] = timed_connect(server, users[i], password, psk, bind=sources[i], hold=hold)
+            times[i] = timed_connect(server, users[i], password, psk, bind=sources[i], hold=hold, with_address=True)
 
         threads = [threading.Thread(target=one, args=(i,)) for i in range(len(users))]
         for t in threads:
             t.start()
         for t in threads:
             t.join()
-        print(json.dumps({"seconds": times}))
+        print(json.dumps({"seconds": [t[0] for t in times], "addresses": [t[1] for t in times]}))
 
 
 if __name__ == "__main__":

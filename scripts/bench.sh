@@ -10,3 +10,4 @@ done
 # The server against real clients, in network namespaces of its own (root only; skipped otherwise).
 echo "== serving_bench"
 VELTRONA_BUILD_DIR="$build" /usr/bin/python3 -B "$(dirname "$0")/../bench/serving_bench.py"
+VELTRONA_BUILD_DIR="$build" /usr/bin/python3 -B "$(dirname "$0")/../bench/serving_bench.py" 99
