@@ -11,3 +11,4 @@ done
 echo "== serving_bench"
 VELTRONA_BUILD_DIR="$build" /usr/bin/python3 -B "$(dirname "$0")/../bench/serving_bench.py"
 VELTRONA_BUILD_DIR="$build" /usr/bin/python3 -B "$(dirname "$0")/../bench/serving_bench.py" 99
+VELTRONA_BUILD_DIR="$build" /usr/bin/python3 -B "$(dirname "$0")/../bench/serving_cycles_bench.py" 1000

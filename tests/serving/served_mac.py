@@ -115,6 +115,36 @@ class ServedMac:
     def in_client(self, code):
         return run(["ip", "netns", "exec", self.client_ns, PYTHON, "-c", code], timeout=20)
 
+    def cycles(self, user, password, psk, threads, cycles):
+        """Connect-and-disconnect cycles from the client's namespace; their counts."""
+        done = run(["ip", "netns", "exec", self.client_ns, PYTHON, "-B", os.path.join(HERE, "cycles.py"), self.server_ip,
+                    user, str(threads), str(cycles)], input_text="%s\n%s\n" % (psk, password), timeout=1800)
+        return json.loads(done.stdout.strip().splitlines()[-1])
+
+    def server_footprint(self):
+        """SoftEther's processes in the server's namespace: their count, open descriptors and
+        resident memory (KiB), and the sessions its log says were created and ended."""
+        footprint = {"processes": 0, "descriptors": 0, "resident_kib": 0}
+        for pid in self.server_pids():
+            try:
+                with open("/proc/%s/status" % pid) as status:
+                    fields = dict(line.split(":", 1) for line in status if ":" in line)
+                if fields.get("Name", "").strip() != "vpnserver":
+                    continue
+                footprint["processes"] += 1
+                footprint["descriptors"] += len(os.listdir("/proc/%s/fd" % pid))
+                footprint["resident_kib"] += int(fields["VmRSS"].split()[0])
+            except (OSError, KeyError, ValueError):
+                continue
+        log = ""
+        folder = os.path.join(self.root, "var/db/vpnd/softether/log/server_log")
+        for name in sorted(os.listdir(folder)) if os.path.isdir(folder) else []:
+            with open(os.path.join(folder, name), errors="replace") as f:
+                log += f.read()
+        footprint["sessions_created"] = log.count('The new session "SID-')
+        footprint["sessions_ended"] = log.count("The session has been terminated")
+        return footprint
+
     def server_pids(self):
         return run(["ip", "netns", "pids", self.server_ns]).stdout.split()
 

@@ -1,0 +1,60 @@
+"""Connect-and-disconnect cycles against the emulated Mac's server, in network namespaces of its
+own (root only): `serving_cycles_bench.py [CYCLES]`, 1,000 by default, ten clients at a time.
+Prints the time, and the server's processes, descriptors, resident memory and logged sessions
+after a warm-up and at the end."""
+
+import os
+import sys
+import time
+import unittest
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "serving"))
+
+from served_mac import ServedMac  # noqa: E402
+
+PSK, PASSWORD, THREADS = "Sesame42", "bench pass", 10
+
+
+def settled(mac, limit=10.0):
+    deadline = time.monotonic() + limit
+    footprint = mac.server_footprint()
+    while footprint["sessions_ended"] < footprint["sessions_created"] and time.monotonic() < deadline:
+        time.sleep(0.2)
+        footprint = mac.server_footprint()
+    return footprint
+
+
+def main():
+    cycles = int(sys.argv[1]) if len(sys.argv) > 1 else 1000
+    try:
+        mac = ServedMac("cy")
+    except unittest.SkipTest as skip:
+        print("serving_cycles_bench: skipped: %s" % skip)
+        return 0
+    try:
+        mac.ctl("settings", "set", "dns=10.9.8.7", "range=192.168.77.10-192.168.77.250")
+        mac.ctl("secret", "set", input_text=PSK + "\n")
+        mac.ctl("users", "add", "cycler", input_text=PASSWORD + "\n")
+        mac.ctl("start")
+        mac.wait_serving()
+        mac.cycles("cycler", PASSWORD, PSK, THREADS, 3)
+        before = settled(mac)
+        print("after the warm-up: %s" % before)
+        started = time.monotonic()
+        counts = mac.cycles("cycler", PASSWORD, PSK, THREADS, cycles // THREADS)
+        took = time.monotonic() - started
+        after = settled(mac)
+        print("%d cycles in %.1f s: %d ok, %d failed %s" % (cycles, took, counts["ok"], counts["failed"], counts["errors"]))
+        print("at the end: %s" % after)
+        print("resident memory %.1f MiB -> %.1f MiB (%+.1f %%); sessions left open: %d" % (
+            before["resident_kib"] / 1024, after["resident_kib"] / 1024,
+            100.0 * (after["resident_kib"] - before["resident_kib"]) / max(before["resident_kib"], 1),
+            after["sessions_created"] - after["sessions_ended"]))
+        return 0 if counts["failed"] == 0 else 1
+    finally:
+        mac.close()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
