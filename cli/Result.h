@@ -14,6 +14,8 @@ struct Result {
     std::string text;
     // The command's members of the --json object, beside "ok", "exitCode" and "error".
     Json::Object data;
+    // A report that is the answer itself, failed or not (check), goes to standard output unprefixed.
+    bool textOnStandardOutput = false;
 };
 
 inline Result done(std::string text, Json::Object data = {})
