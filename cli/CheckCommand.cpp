@@ -49,9 +49,10 @@ Result checkCommand(Session& session)
     }
     text.pop_back();
     Result result = done(std::move(text), {{"checks", std::move(rows)}});
-    if (firstFailedCheck(checks)) {
+    if (const std::optional<SetupCheck> failure = firstFailedCheck(checks)) {
         result.code = kRefused;
         result.textOnStandardOutput = true;
+        result.jsonError = "The check \"" + failure->name + "\" failed: " + failure->message;
     }
     return result;
 }

@@ -76,11 +76,17 @@ SetupCheck checkAccounts(CommandRunner& runner, const std::vector<std::string>& 
     if (names.empty())
         return {kAccountsCheck, CheckResult::Fail, "Add a VPN account so that someone can log in."};
     runner.setArgs(shadowHashListingArguments());
-    const std::vector<std::string> without = accountsWithoutNtHash(names, runner.startProcessGetResult());
-    if (!without.empty())
+    const std::optional<std::vector<std::string>> without =
+        accountsWithoutNtHash(names, runner.startProcessGetResult());
+    if (!without)
         return {kAccountsCheck, CheckResult::Fail,
-                "Set the password again for " + join(without, ", ") + " so that they can log in over the VPN."};
-    return {kAccountsCheck, CheckResult::Pass, std::to_string(names.size()) + " can log in"};
+                "The directory could not be read; make sure the directory service works, then check again."};
+    if (!without->empty())
+        return {kAccountsCheck, CheckResult::Fail,
+                "Set the password again for " + join(*without, ", ") + " so that they can log in over the VPN."};
+    return {kAccountsCheck, CheckResult::Pass,
+            std::to_string(names.size())
+                + (names.size() == 1 ? " account; it can log in" : " accounts; each can log in")};
 }
 
 SetupCheck checkDnsServers(CommandRunner& runner, const std::string& list)
@@ -141,15 +147,18 @@ std::vector<std::string> shadowHashListingArguments()
     return shellCommandArguments("dscl -plist . readall /users ShadowHashData");
 }
 
-std::vector<std::string> accountsWithoutNtHash(const std::vector<std::string>& names, const std::string& listing)
+std::optional<std::vector<std::string>> accountsWithoutNtHash(const std::vector<std::string>& names,
+                                                              const std::string& listing)
 {
     std::map<std::string, std::string> shadows;
     const std::optional<PlistValue> parsed = parsePlist(listing);
-    if (const PlistArray* records = parsed ? parsed->array() : nullptr)
-        for (const PlistValue& record : *records)
-            if (const PlistDictionary* fields = record.dictionary())
-                shadows[firstString(*fields, "dsAttrTypeStandard:RecordName")] =
-                    firstString(*fields, "dsAttrTypeNative:ShadowHashData");
+    const PlistArray* records = parsed ? parsed->array() : nullptr;
+    if (records == nullptr)
+        return std::nullopt;
+    for (const PlistValue& record : *records)
+        if (const PlistDictionary* fields = record.dictionary())
+            shadows[firstString(*fields, "dsAttrTypeStandard:RecordName")] =
+                firstString(*fields, "dsAttrTypeNative:ShadowHashData");
     std::vector<std::string> without;
     for (const std::string& name : names)
         if (!holdsNtHash(shadows[name]))

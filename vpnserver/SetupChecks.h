@@ -32,8 +32,10 @@ struct SetupCheckInput {
 
 // Prints each user's record name and ShadowHashData, as a property list.
 std::vector<std::string> shadowHashListingArguments();
-// The accounts among `names` whose ShadowHashData in the listing holds no SMB-NT hash.
-std::vector<std::string> accountsWithoutNtHash(const std::vector<std::string>& names, const std::string& listing);
+// The accounts among `names` whose ShadowHashData in the listing holds no SMB-NT hash; nothing
+// when the listing is no property list of records (dscl failed).
+std::optional<std::vector<std::string>> accountsWithoutNtHash(const std::vector<std::string>& names,
+                                                              const std::string& listing);
 // The UDP ports among `ports` bound in /proc/net/udp or udp6 text.
 std::vector<int> boundUdpPorts(const std::string& procNetUdp, const std::vector<int>& ports);
 
