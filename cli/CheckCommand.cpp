@@ -52,7 +52,7 @@ Result checkCommand(Session& session)
     if (const std::optional<SetupCheck> failure = firstFailedCheck(checks)) {
         result.code = kRefused;
         result.textOnStandardOutput = true;
-        result.jsonError = "The check \"" + failure->name + "\" failed: " + failure->message;
+        result.jsonError = failedCheckLogLine(*failure);
     }
     return result;
 }

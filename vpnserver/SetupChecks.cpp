@@ -214,6 +214,11 @@ std::optional<SetupCheck> firstFailedCheck(const std::vector<SetupCheck>& checks
     return std::nullopt;
 }
 
+std::string failedCheckLogLine(const SetupCheck& check)
+{
+    return "The setup check \"" + check.name + "\" failed: " + check.message;
+}
+
 std::string_view resultText(CheckResult result)
 {
     switch (result) {

@@ -44,5 +44,7 @@ std::vector<SetupCheck> runSetupChecks(CommandRunner& runner, const PlatformPath
 
 // The first check that failed, if any.
 std::optional<SetupCheck> firstFailedCheck(const std::vector<SetupCheck>& checks);
+// The one log line a start writes for it: The setup check "NAME" failed: MESSAGE
+std::string failedCheckLogLine(const SetupCheck& check);
 
 } // namespace veltrona

@@ -95,7 +95,7 @@ TEST(CliCheck, ReportsEachCheckAndFailsOnlyOnAFailure)
                               R"(127.0.0.1 is reachable, or enter another one."})"),
               std::string::npos)
         << broken.out;
-    EXPECT_NE(broken.out.find(R"("error":"The check \"VPN accounts\" failed: Set the password again for bob)"),
+    EXPECT_NE(broken.out.find(R"("error":"The setup check \"VPN accounts\" failed: Set the password again for bob)"),
               std::string::npos)
         << broken.out;
     EXPECT_FALSE(mac.jobLoaded()); // checking starts nothing
