@@ -48,7 +48,6 @@ void fillTable(QTableWidget* table, const std::vector<SetupCheck>& checks)
     }
     table->resizeColumnToContents(0);
     table->resizeColumnToContents(1);
-    table->resizeRowsToContents();
 }
 
 } // namespace
@@ -77,6 +76,9 @@ void WindowController::checkSetup(QObject* /*sender*/)
     stopProgress();
     fillTable(setupChecksTable, checks);
     beginSheet(setupCheckPanel);
+    // Only now does the last column have its width, which the wrapped sentences' heights follow.
+    setupChecksTable->verticalHeader()->setMinimumSectionSize(26); // one line, with air around it
+    setupChecksTable->resizeRowsToContents();
     if (QAbstractButton* done = setupCheckPanel->cancelButton())
         done->setFocus(Qt::OtherFocusReason);
 }
