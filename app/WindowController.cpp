@@ -16,6 +16,7 @@
 
 #include "ui_LoginPanel.h"
 #include "ui_MainWindow.h"
+#include "ui_SetupCheckPanel.h"
 #include "ui_SharedSecretPanel.h"
 #include "ui_UserAccountsPanel.h"
 #include "ui_UserResetPasswordPanel.h"
@@ -30,12 +31,13 @@
 
 namespace veltrona {
 
-// The generated forms of the main window and its four sheets, kept for the controller's life: every
+// The generated forms of the main window and its five sheets, kept for the controller's life: every
 // control is reached through a member the compiler checks, never looked up by its name.
 struct WindowController::Forms {
     Ui::MainWindow main;
     Ui::LoginPanel login;
     Ui::SharedSecretPanel sharedSecret;
+    Ui::SetupCheckPanel setupCheck;
     Ui::UserAccountsPanel userAccounts;
     Ui::UserResetPasswordPanel userResetPassword;
 };
@@ -101,6 +103,10 @@ void WindowController::loadWindowResource()
     sharedSecretPanelField = ui.sharedSecret.sharedSecretPanelField;
     sharedSecretInfoField = ui.sharedSecret.sharedSecretInfoField;
 
+    setupCheckPanel = makeSheet(window_);
+    ui.setupCheck.setupUi(setupCheckPanel);
+    setupChecksTable = ui.setupCheck.setupChecksTable;
+
     userAccountsController = new AccountArrayController(this);
     userAccountsController->setObjectName(QStringLiteral("userAccountsController"));
     userAccountsTableView = ui.main.userAccountsTableView;
@@ -122,7 +128,7 @@ void WindowController::loadWindowResource()
 
     portForwardingInfo = ui.main.portForwardingInfo;
 
-    for (Sheet* sheet : {loginPanel, sharedSecretPanel, userAccountsPanel, userResetPasswordPanel})
+    for (Sheet* sheet : {loginPanel, sharedSecretPanel, setupCheckPanel, userAccountsPanel, userResetPasswordPanel})
         applyWindowStyle(sheet);
     bindCheckBoxesToDefaults(userAccountsPanel, services_.defaults);
     bindCheckBoxesToDefaults(userResetPasswordPanel, services_.defaults);
@@ -164,6 +170,7 @@ void WindowController::connectActions()
         {ui.main.saveMobileConfigProfileButton, &WindowController::saveMobileConfigProfile},
         {ui.sharedSecret.sharedSecretCancelButton, &WindowController::closeSharedSecretPanel},
         {ui.sharedSecret.sharedSecretSaveButton, &WindowController::closeSharedSecretPanel},
+        {ui.setupCheck.setupCheckDoneButton, &WindowController::closeSheet},
         {ui.userAccounts.userAccountsCreateButton, &WindowController::saveUser},
         {ui.userAccounts.userAccountsCancelButton, &WindowController::closeSheet},
         {ui.userResetPassword.userResetPasswordSaveButton, &WindowController::saveNewPassword},
@@ -176,6 +183,7 @@ void WindowController::connectActions()
         {ui.main.saveMobileConfigProfileAction, &WindowController::saveMobileConfigProfile},
         {ui.main.showSharedSecretPanelAction, &WindowController::showSharedSecretPanel},
         {ui.main.suggestIPAddressesAction, &WindowController::suggestIPAddresses},
+        {ui.main.checkSetupAction, &WindowController::checkSetup},
         {ui.main.deInstallAction, &WindowController::deInstall},
         {ui.main.addUserAction, &WindowController::addUser},
         {ui.main.resetPasswordAction, &WindowController::handleDoubleClick},

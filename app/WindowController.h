@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -21,6 +22,7 @@ class QProgressBar;
 class QPushButton;
 class QString;
 class QTableView;
+class QTableWidget;
 
 namespace veltrona {
 
@@ -32,6 +34,7 @@ class Sheet;
 struct AlertText;
 struct EntryProblem;
 struct ServerSettings;
+struct SetupCheck;
 class ServerFileLocations;
 struct VpnConfigResult;
 class RunFolder;
@@ -80,6 +83,8 @@ public:
     Sheet* sharedSecretPanel = nullptr;
     QLineEdit* sharedSecretPanelField = nullptr;
     QLabel* sharedSecretInfoField = nullptr;
+    Sheet* setupCheckPanel = nullptr;
+    QTableWidget* setupChecksTable = nullptr;
     AccountArrayController* userAccountsController = nullptr;
     QTableView* userAccountsTableView = nullptr;
     Sheet* userAccountsPanel = nullptr;
@@ -128,6 +133,12 @@ public:
     void closeSharedSecretPanel(QObject* sender);
     // Beeps, says why in the sheet and puts the focus back into its field.
     void refuseSharedSecret(const char* message);
+
+    // The setup checks (WindowController_SetupCheck.cpp): "Check Setup…" shows them in a sheet;
+    // a start logs the first that failed.
+    void checkSetup(QObject* sender);
+    // On the window's settings, the secret typed and the directory's accounts.
+    std::vector<SetupCheck> runSetupChecks();
 
     // VPN user accounts (WindowController_Accounts.cpp).
     void loadUserAccountsArray();

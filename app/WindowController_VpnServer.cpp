@@ -12,6 +12,7 @@
 #include "vpnserver/ServerFileLocations.h"
 #include "vpnserver/ServerFileReader.h"
 #include "vpnserver/ServerFileWriter.h"
+#include "vpnserver/SetupChecks.h"
 #include "vpnserver/SharedSecret.h"
 #include "vpnserver/VpnButton.h"
 
@@ -99,6 +100,11 @@ void WindowController::VPN(QObject* sender)
     // The title the program set: a theme's accelerator marks in the text must not make it unknown.
     const auto* button = qobject_cast<const QAbstractButton*>(sender);
     const std::string title = button ? stdText(titleWithoutAccelerators(button->text())) : std::string();
+    // A start is not held back by the checks; the log only names the first that failed.
+    if (title == kStartVPNTitle) {
+        if (const std::optional<SetupCheck> failed = firstFailedCheck(runSetupChecks()))
+            services_.log.log(failedCheckLogLine(*failed));
+    }
     const CheckedVpnAction performed =
         performCheckedVPNAction(title, serverSettings(), serverFileLocations(), runner());
     if (performed.written)

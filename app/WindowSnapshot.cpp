@@ -13,8 +13,8 @@ QImage snapshotOfWindow(const WindowController& controller)
 {
     QImage picture = controller.window()->grab().toImage();
     QPainter painter(&picture);
-    for (Sheet* sheet : {controller.loginPanel, controller.sharedSecretPanel, controller.userAccountsPanel,
-                         controller.userResetPasswordPanel}) {
+    for (Sheet* sheet : {controller.loginPanel, controller.sharedSecretPanel, controller.setupCheckPanel,
+                         controller.userAccountsPanel, controller.userResetPasswordPanel}) {
         if (!sheet->isVisible())
             continue;
         const QPixmap sheetPicture = sheet->grab();

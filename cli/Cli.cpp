@@ -24,7 +24,7 @@ int report(const Result& result, bool json)
 {
     if (json)
         printLine(stdout, jsonDocument(result));
-    else if (result.code == kDone)
+    else if (result.code == kDone || result.textOnStandardOutput)
         printLine(stdout, result.text);
     else
         printLine(stderr, "veltronactl: " + result.text);
@@ -48,6 +48,8 @@ Result dispatch(Session& session, const CliOptions& options, InputLines& input)
         return profileCommand(session, options, input);
     if (command == "suggest")
         return suggestCommand(session);
+    if (command == "check")
+        return checkCommand(session);
     if (command == "check-update")
         return checkUpdateCommand(session);
     return uninstallCommand(session, options);

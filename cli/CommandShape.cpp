@@ -29,6 +29,7 @@ const Shape kShapes[] = {
     {"users", "delete", 1, {"--yes"}, false, "users delete NAME --yes"},
     {"profile", "", 1, {"--sign", "--password-stdin"}, true, "profile NAME [-o FILE] [--sign] [--password-stdin]"},
     {"suggest", "", 0, {}, false, "suggest"},
+    {"check", "", 0, {}, false, "check"},
     {"check-update", "", 0, {}, false, "check-update"},
     {"uninstall", "", 0, {"--yes"}, false, "uninstall --yes"},
 };

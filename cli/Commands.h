@@ -16,6 +16,8 @@ Result secretCommand(Session& session, InputLines& input);
 Result usersCommand(Session& session, const CliOptions& options, InputLines& input);
 Result profileCommand(Session& session, const CliOptions& options, InputLines& input);
 Result suggestCommand(Session& session);
+// Exit 1 when a setup check failed; the report goes to standard output either way.
+Result checkCommand(Session& session);
 Result checkUpdateCommand(Session& session);
 Result uninstallCommand(Session& session, const CliOptions& options);
 

@@ -10,7 +10,7 @@ std::string jsonDocument(const Result& result)
     members.emplace_back("exitCode", static_cast<int>(result.code));
     members.insert(members.end(), result.data.begin(), result.data.end());
     if (result.code != kDone)
-        members.emplace_back("error", result.text);
+        members.emplace_back("error", result.textOnStandardOutput ? result.jsonError : result.text);
     return Json(std::move(members)).dump();
 }
 

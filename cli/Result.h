@@ -14,21 +14,25 @@ struct Result {
     std::string text;
     // The command's members of the --json object, beside "ok", "exitCode" and "error".
     Json::Object data;
+    // A report that is the answer itself, failed or not (check), goes to standard output unprefixed.
+    bool textOnStandardOutput = false;
+    // The --json "error" for such a report, in place of the whole text.
+    std::string jsonError;
 };
 
 inline Result done(std::string text, Json::Object data = {})
 {
-    return {kDone, std::move(text), std::move(data)};
+    return {kDone, std::move(text), std::move(data), false, {}};
 }
 
 inline Result failed(ExitCode code, std::string message, Json::Object data = {})
 {
-    return {code, std::move(message), std::move(data)};
+    return {code, std::move(message), std::move(data), false, {}};
 }
 
 inline Result failed(const Failure& failure)
 {
-    return {failure.code, failure.message, {}};
+    return {failure.code, failure.message, {}, false, {}};
 }
 
 // The whole --json object: {"ok":..., "exitCode":..., the data members..., "error": text when failed}.

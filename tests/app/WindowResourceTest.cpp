@@ -20,6 +20,7 @@
 #include <QRegularExpression>
 #include <QSortFilterProxyModel>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTest>
 
 #include <fstream>
@@ -56,8 +57,8 @@ protected:
     void SetUp() override { window = &bed.makeController(); }
     QList<QWidget*> allWindows() const
     {
-        return {window->window(), window->loginPanel, window->sharedSecretPanel, window->userAccountsPanel,
-                window->userResetPasswordPanel};
+        return {window->window(),        window->loginPanel,        window->sharedSecretPanel,
+                window->setupCheckPanel, window->userAccountsPanel, window->userResetPasswordPanel};
     }
 
     AppTestBed bed;
@@ -87,6 +88,8 @@ TEST_F(WindowResource, EveryOutletIsFoundUnderItsOwnName)
         {"sharedSecretPanel", window->sharedSecretPanel},
         {"sharedSecretPanelField", window->sharedSecretPanelField},
         {"sharedSecretInfoField", window->sharedSecretInfoField},
+        {"setupCheckPanel", window->setupCheckPanel},
+        {"setupChecksTable", window->setupChecksTable},
         {"userAccountsController", window->userAccountsController},
         {"userAccountsTableView", window->userAccountsTableView},
         {"userAccountsPanel", window->userAccountsPanel},
@@ -106,7 +109,7 @@ TEST_F(WindowResource, EveryOutletIsFoundUnderItsOwnName)
     for (const auto& outlet : outlets)
         listed.insert(outlet.first);
     EXPECT_EQ(listed, declaredOutlets());
-    EXPECT_EQ(listed.size(), 33U);
+    EXPECT_EQ(listed.size(), 35U);
     std::set<QObject*> distinct;
     for (const auto& [name, outlet] : outlets) {
         ASSERT_NE(outlet, nullptr) << name;

@@ -3,6 +3,7 @@
 #include "app/WindowController.h"
 #include "platform/PlatformPaths.h"
 #include "tests/app/AppTestBed.h"
+#include "tests/app/WindowServerShown.h"
 #include "tests/support/FileText.h"
 #include "vpnserver/RunFolder.h"
 #include "vpnserver/ServerFileLocations.h"
@@ -35,7 +36,7 @@ TEST(WindowRunFolder, SettingsAreInstalledEvenWhenTheApplicationFolderTakesNoFil
     QTest::mouseClick(window.vpnButton, Qt::LeftButton);
     EXPECT_EQ(window.vpnHostField->text(), QStringLiteral("vpn.example.org")) << "read back from the installed file";
     EXPECT_EQ(window.vpnButton->text(), QStringLiteral("Restart VPN"));
-    EXPECT_TRUE(bed.log.lines.empty());
+    EXPECT_EQ(bed.log.lines, std::vector<std::string>{kNoSecretCheckLine}) << "only the start's note of its checks";
 
     // One private folder of this run, removed with it.
     std::vector<fs::path> folders;
@@ -59,7 +60,8 @@ TEST(WindowRunFolder, AWriteThatFailsIsLoggedAndInstallsNothing)
     window.vpnHostField->setText(QStringLiteral("vpn.example.org"));
     QTest::mouseClick(window.vpnButton, Qt::LeftButton);
     EXPECT_EQ(window.vpnHostField->text(), QString()) << "nothing was installed";
-    EXPECT_EQ(bed.log.lines.size(), 2u);
+    ASSERT_EQ(bed.log.lines.size(), 3u);
+    EXPECT_EQ(bed.log.lines.front(), kNoSecretCheckLine);
 }
 
 } // namespace

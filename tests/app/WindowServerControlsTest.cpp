@@ -117,10 +117,15 @@ TEST(WindowServerCommands, EachTitleRunsItsStepsWhileTheIndicatorShows)
         std::vector<std::string> runs;
     };
     // Each unload and load is followed by the job probe, which tells whether it took (issue 17);
-    // the last probe is the refresh.
+    // the last probe is the refresh. A start first runs the setup checks (issue 18), which read only.
+    const std::vector<std::string> checks{"check accounts", "check ports", "check serving here"};
+    const auto afterChecks = [&checks](std::vector<std::string> steps) {
+        steps.insert(steps.begin(), checks.begin(), checks.end());
+        return steps;
+    };
     const Case cases[] = {
-        {"Start VPN", false, {"install", moveServer, moveJob, "load", "probe", "probe"}},
-        {"Start VPN", true, {moveServer, moveJob, "load", "probe", "probe"}},
+        {"Start VPN", false, afterChecks({"install", moveServer, moveJob, "load", "probe", "probe"})},
+        {"Start VPN", true, afterChecks({moveServer, moveJob, "load", "probe", "probe"})},
         {"Restart VPN", true, {"unload", "probe", moveServer, moveJob, "load", "probe", "probe"}},
         {"Stop VPN", true, {"unload", "probe", "probe"}},
         {"Pause VPN", true, {"probe"}},

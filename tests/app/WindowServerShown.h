@@ -62,10 +62,23 @@ inline Shown shownBy(const WindowController& window)
 
 // What a recorded run was, by its script: "install", "unload", "load", "probe", or "move" and the
 // file moved.
+// The one line a start logs on an emulated Mac without a shared secret (issue 18).
+inline const std::string kNoSecretCheckLine =
+    "The setup check \"Shared secret\" failed: Set a shared secret of at least 8 characters.";
+
 inline std::string kindOfRun(const RecordingRunner::Arguments& run)
 {
     const std::string script = run.size() > 2 ? run[2] : std::string();
     const auto has = [&script](const char* text) { return script.find(text) != std::string::npos; };
+    // The setup checks a start runs first, reading only.
+    if (has("dscl -plist . readall /users"))
+        return "check accounts";
+    if (has("dig @"))
+        return "check dns";
+    if (has("/proc/net/udp"))
+        return "check ports";
+    if (has("id -u;"))
+        return "check serving here";
     if (has("launchctl unload -w"))
         return "unload";
     if (has("launchctl load -w"))

@@ -47,7 +47,10 @@ TEST(WindowServerTitle, AThemesAcceleratorMarksStillStartRestartAndStop)
         std::vector<std::string> runs;
     };
     const Case cases[] = {
-        {"&Start VPN", {"install", moveServer, moveJob, "load", "probe", "probe"}},
+        // A start first runs the setup checks (issue 18), which read only.
+        {"&Start VPN",
+         {"check accounts", "check ports", "check serving here", "install", moveServer, moveJob, "load", "probe",
+          "probe"}},
         {"Re&start VPN", {"unload", "probe", moveServer, moveJob, "load", "probe", "probe"}},
         {"S&top VPN", {"unload", "probe", "probe"}},
         {"Start VPN&&", {"probe"}}, // a literal "&": another title, which only refreshes

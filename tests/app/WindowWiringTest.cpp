@@ -65,6 +65,7 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
         {menuItem("saveMobileConfigProfileAction"), &WindowController::saveMobileConfigProfile},
         {menuItem("showSharedSecretPanelAction"), &WindowController::showSharedSecretPanel},
         {menuItem("suggestIPAddressesAction"), &WindowController::suggestIPAddresses},
+        {menuItem("checkSetupAction"), &WindowController::checkSetup},
         {menuItem("deInstallAction"), &WindowController::deInstall},
         {menuItem("addUserAction"), &WindowController::addUser},
         {menuItem("resetPasswordAction"), &WindowController::handleDoubleClick},
@@ -85,6 +86,8 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
          window->sharedSecretPanel},
         {button(window->sharedSecretPanel, "sharedSecretSaveButton"), &WindowController::closeSharedSecretPanel,
          window->sharedSecretPanel},
+        {button(window->setupCheckPanel, "setupCheckDoneButton"), &WindowController::closeSheet,
+         window->setupCheckPanel},
         {button(window->userAccountsPanel, "userAccountsCreateButton"), &WindowController::saveUser,
          window->userAccountsPanel},
         {button(window->userAccountsPanel, "userAccountsCancelButton"), &WindowController::closeSheet,
@@ -111,7 +114,8 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
     }
     for (QWidget* top :
          {main, static_cast<QWidget*>(window->loginPanel), static_cast<QWidget*>(window->sharedSecretPanel),
-          static_cast<QWidget*>(window->userAccountsPanel), static_cast<QWidget*>(window->userResetPasswordPanel)}) {
+          static_cast<QWidget*>(window->setupCheckPanel), static_cast<QWidget*>(window->userAccountsPanel),
+          static_cast<QWidget*>(window->userResetPasswordPanel)}) {
         for (QPushButton* b : top->findChildren<QPushButton*>()) {
             if (b->window() == top) {
                 EXPECT_TRUE(covered.count(b)) << b->objectName().toStdString();

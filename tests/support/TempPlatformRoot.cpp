@@ -5,6 +5,7 @@
 #include "platform/tools/StandInTools.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 #include <vector>
 
@@ -17,6 +18,14 @@ std::filesystem::path buildBinFolder()
     if (const char* build = std::getenv("VELTRONA_BUILD_DIR"); build && *build)
         return std::filesystem::path(build) / "bin";
     return std::filesystem::read_symlink("/proc/self/exe").parent_path();
+}
+
+void writeSilentDig(const std::filesystem::path& file)
+{
+    std::ofstream(file) << "#!/bin/sh\necho ';; connection timed out; no servers could be reached'\nexit 9\n";
+    std::filesystem::permissions(file, std::filesystem::perms::owner_all | std::filesystem::perms::group_read
+                                           | std::filesystem::perms::group_exec | std::filesystem::perms::others_read
+                                           | std::filesystem::perms::others_exec);
 }
 
 } // namespace
@@ -46,6 +55,9 @@ TempPlatformRoot::TempPlatformRoot(Tools tools) : root_(dir_.path() / "root")
             throw std::runtime_error("cannot copy the stand-in tools: " + copied.message());
         if (tools == Tools::Copy)
             std::filesystem::remove(root_ / "usr/sbin/vpnd");
+        // Commands run through shellTool find this dig first: a window's start or a check in a
+        // test asks no DNS server outside. A test that wants answers puts its own dig here.
+        writeSilentDig(root_ / "usr/bin/dig");
     }
 }
 

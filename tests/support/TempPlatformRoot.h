@@ -21,7 +21,8 @@ public:
     // With Tools::Copy the built stand-in tools are copied into the root's bin folders, as
     // `veltrona-platform init` does, but for vpnd: run as root it would serve on UDP 500 in the
     // test's own network namespace, so only a test that serves in a namespace of its own asks for
-    // it (CopyWithVpnd). Without it a loaded job stays loaded with no PID, as on a Mac.
+    // it (CopyWithVpnd). Without it a loaded job stays loaded with no PID, as on a Mac. Either
+    // copy also holds a usr/bin/dig that asks nobody.
     explicit TempPlatformRoot(Tools tools = Tools::Skip);
 
     // The root itself: <temporary folder>/root.
