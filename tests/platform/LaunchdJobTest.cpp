@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <sstream>
 #include <thread>
 
 namespace veltrona::test {
@@ -83,22 +84,38 @@ TEST_F(LaunchdJobTest, AProgramThatEndsIsStartedAgainUntilTheJobStops)
 {
     const fs::path starts = platform_.folder() / "starts";
     const LaunchdJobProcess process(platform_.paths(), "org.example.flaky", {200ms, 300ms});
-    ASSERT_TRUE(process.start({"/usr/libexec/sh", "-c", "echo started >> '" + starts.string() + "'; exit 3"}, true));
-    std::this_thread::sleep_for(900ms);
+    ASSERT_TRUE(process.start({"/usr/libexec/sh", "-c", "date +%s.%N >> '" + starts.string() + "'; exit 3"}, true));
+    auto startTimes = [&starts] {
+        std::vector<double> times;
+        std::istringstream lines(fs::exists(starts) ? readText(starts) : "");
+        for (double time; lines >> time;)
+            times.push_back(time);
+        return times;
+    };
+    for (int i = 0; i < 1000 && startTimes().size() < 3; ++i)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(process.state().lastExitStatus, 3); // as launchctl list shows it
     process.stop();
-    const std::size_t counted = readText(starts).size() / std::string("started\n").size();
-    EXPECT_GE(counted, 3u);
-    EXPECT_LE(counted, 6u);
+    const std::vector<double> times = startTimes();
+    ASSERT_GE(times.size(), 3u);
+    for (std::size_t i = 1; i < times.size(); ++i)
+        EXPECT_GE(times[i] - times[i - 1], 0.19) << "started again before the delay";
     std::this_thread::sleep_for(400ms);
-    EXPECT_EQ(readText(starts).size(), counted * std::string("started\n").size()) << "started again after the stop";
+    EXPECT_EQ(startTimes().size(), times.size()) << "started again after the stop";
 }
 
 TEST_F(LaunchdJobTest, AProgramDeafToSigtermIsKilledAfterTheGrace)
 {
+    const fs::path deaf = platform_.folder() / "deaf";
     const LaunchdJobProcess process(platform_.paths(), "org.example.deaf", {10s, 300ms});
-    ASSERT_TRUE(process.start({"/usr/libexec/sh", "-c", "trap '' TERM; while :; do sleep 0.1; done"}, true));
+    ASSERT_TRUE(process.start(
+        {"/usr/libexec/sh", "-c", "trap '' TERM; : > '" + deaf.string() + "'; while :; do sleep 0.1; done"}, true));
     const std::optional<pid_t> pid = process.state().programPid;
     ASSERT_TRUE(pid);
+    // Only once the trap is set is the program deaf.
+    for (int i = 0; i < 500 && !fs::exists(deaf); ++i)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(fs::exists(deaf));
     const auto before = std::chrono::steady_clock::now();
     process.stop();
     EXPECT_GE(std::chrono::steady_clock::now() - before, 300ms);
