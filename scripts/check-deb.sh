@@ -54,6 +54,10 @@ command=$(echo "$advice" | sed -n 's/.*Make one with: //p' | sed 's/NAME$/admin/
 [ -n "$command" ] || fail "veltronactl gave no advice on a missing emulated Mac: $advice"
 echo secret | PATH="$unpacked/usr/bin:$PATH" sh -c "$command" > /dev/null \
     || fail "the advice '$command' does not work with the package's programs on PATH"
+# Without vpnd the job stays loaded with no process: nothing serves on this machine's own ports.
+rm "$unpacked/mac/usr/sbin/vpnd"
 VELTRONA_ADMIN_PASSWORD=secret "$unpacked/usr/bin/veltronactl" --platform-root "$unpacked/mac" start \
     | grep -q running || fail "the packaged veltronactl could not start the server"
+VELTRONA_ADMIN_PASSWORD=secret "$unpacked/usr/bin/veltronactl" --platform-root "$unpacked/mac" stop > /dev/null \
+    || fail "the packaged veltronactl could not stop the server"
 echo "check-deb: the unpacked programs run"
