@@ -6,18 +6,15 @@
 #include "platform/emulated/Directory.h"
 #include "tests/support/TempPlatformRoot.h"
 
+#include "bench/QuietRun.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -34,23 +31,7 @@ int runCli(const fs::path& root, const std::vector<std::string>& arguments)
 {
     std::vector<std::string> words{veltronactl().string(), "--platform-root", root.string()};
     words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
-        return -1;
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) { }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return bench::runQuietly(std::move(words));
 }
 
 void timeRuns(benchmark::State& state, const fs::path& root, const std::vector<std::string>& arguments,

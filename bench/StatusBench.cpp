@@ -4,6 +4,7 @@
 // whether it holds and where status's time goes: process start (`--version`),
 // authentication (a wrong password, which stops right after it) and the commands status runs,
 // counted in privileged runs.
+#include "bench/QuietRun.h"
 #include "platform/PlatformRoot.h"
 #include "platform/emulated/AuthorizationServicesEmulated.h"
 #include "services/TaskWrapper.h"
@@ -14,14 +15,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <map>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -43,25 +39,10 @@ int runCli(const fs::path& root, const std::vector<std::string>& arguments, cons
 {
     std::vector<std::string> words{(binFolder() / "veltronactl").string(), "--platform-root", root.string()};
     words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
     ::setenv("VELTRONA_ADMIN_PASSWORD", password, 1);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const int status = bench::runQuietly(std::move(words));
     ::unsetenv("VELTRONA_ADMIN_PASSWORD");
-    if (error != 0)
-        return -1;
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) { }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return status;
 }
 
 // One emulated Mac with a running server and one authenticated runner, shared by every benchmark.

@@ -35,19 +35,6 @@ def driver(mac, *args, timeout=120):
     return json.loads(done.stdout.strip().splitlines()[-1])
 
 
-def resident_kib(mac):
-    total = 0
-    for pid in mac.server_pids():
-        try:
-            with open("/proc/%s/status" % pid) as status:
-                fields = dict(line.split(":", 1) for line in status if ":" in line)
-            if fields.get("Name", "").strip() == "vpnserver":
-                total += int(fields["VmRSS"].split()[0])
-        except (OSError, KeyError, ValueError):
-            continue
-    return total
-
-
 def main():
     try:
         mac = ServedMac("bn")
@@ -95,7 +82,7 @@ def main():
         for source in sources:
             subprocess.run(["ip", "-n", mac.client_ns, "addr", "add", source + "/24", "dev", device], check=True)
         memory = {}
-        sampler = threading.Timer(4.0, lambda: memory.setdefault("kib", resident_kib(mac)))
+        sampler = threading.Timer(4.0, lambda: memory.setdefault("kib", mac.server_footprint()["resident_kib"]))
         sampler.start()
         outcome = driver(mac, "many-clients", mac.server_ip, ",".join(users), ",".join(sources), "6")
         sampler.join()

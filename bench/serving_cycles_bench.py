@@ -16,15 +16,6 @@ from served_mac import ServedMac  # noqa: E402
 PSK, PASSWORD, THREADS = "Sesame42", "bench pass", 10
 
 
-def settled(mac, limit=10.0):
-    deadline = time.monotonic() + limit
-    footprint = mac.server_footprint()
-    while footprint["sessions_ended"] < footprint["sessions_created"] and time.monotonic() < deadline:
-        time.sleep(0.2)
-        footprint = mac.server_footprint()
-    return footprint
-
-
 def main():
     cycles = int(sys.argv[1]) if len(sys.argv) > 1 else 1000
     try:
@@ -39,12 +30,12 @@ def main():
         mac.ctl("start")
         mac.wait_serving()
         mac.cycles("cycler", PASSWORD, PSK, THREADS, 3)
-        before = settled(mac)
+        before = mac.settled_footprint()
         print("after the warm-up: %s" % before)
         started = time.monotonic()
         counts = mac.cycles("cycler", PASSWORD, PSK, THREADS, cycles // THREADS)
         took = time.monotonic() - started
-        after = settled(mac)
+        after = mac.settled_footprint()
         print("%d cycles in %.1f s: %d ok, %d failed %s" % (cycles, took, counts["ok"], counts["failed"], counts["errors"]))
         print("at the end: %s" % after)
         print("resident memory %.1f MiB -> %.1f MiB (%+.1f %%); sessions left open: %d" % (

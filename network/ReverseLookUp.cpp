@@ -1,7 +1,7 @@
 #include "network/ReverseLookUp.h"
 
 #include "foundation/Text.h"
-#include "network/AddressText.h"
+#include "foundation/AddressText.h"
 
 #include <utility>
 

@@ -1,20 +1,13 @@
 #include "vpnserver/AddressRangeCheck.h"
 
-#include <arpa/inet.h>
+#include "foundation/AddressText.h"
+
 #include <cstdint>
 #include <optional>
 
 namespace veltrona {
 
 namespace {
-
-std::optional<std::uint32_t> ipv4(const std::string& text)
-{
-    in_addr address{};
-    if (inet_pton(AF_INET, text.c_str(), &address) != 1)
-        return std::nullopt;
-    return ntohl(address.s_addr);
-}
 
 // The networks the range is compared with are the /24 ones a home or office router hands out.
 bool sameNetwork(std::uint32_t a, std::uint32_t b)
@@ -27,8 +20,8 @@ bool sameNetwork(std::uint32_t a, std::uint32_t b)
 SetupCheck checkAddressRange(const std::string& start, const std::string& end,
                              const std::vector<std::string>& machineAddresses, const std::string& firstDnsServer)
 {
-    const std::optional<std::uint32_t> first = ipv4(start);
-    const std::optional<std::uint32_t> last = ipv4(end);
+    const std::optional<std::uint32_t> first = ipv4Number(start);
+    const std::optional<std::uint32_t> last = ipv4Number(end);
     if (!first || !last)
         return {kAddressRangeCheck, CheckResult::Fail,
                 "Enter the start and end of the address range as IPv4 addresses, such as 192.168.1.200."};
@@ -40,7 +33,7 @@ SetupCheck checkAddressRange(const std::string& start, const std::string& end,
 
     bool nearMachine = false;
     for (const std::string& text : machineAddresses) {
-        const std::optional<std::uint32_t> own = ipv4(text);
+        const std::optional<std::uint32_t> own = ipv4Number(text);
         if (!own)
             continue;
         if (*own >= *first && *own <= *last)
@@ -48,7 +41,7 @@ SetupCheck checkAddressRange(const std::string& start, const std::string& end,
                     "Move the address range off this machine's address " + text + "."};
         nearMachine = nearMachine || sameNetwork(*own, *first);
     }
-    const std::optional<std::uint32_t> dns = ipv4(firstDnsServer);
+    const std::optional<std::uint32_t> dns = ipv4Number(firstDnsServer);
     if (!nearMachine && !(dns && sameNetwork(*dns, *first)))
         return {kAddressRangeCheck, CheckResult::Warn,
                 "The range is outside the network of the first DNS server and of this machine; clients may "

@@ -1,10 +1,10 @@
 #include "vpnserver/SettingChange.h"
 
+#include "foundation/AddressText.h"
 #include "foundation/Text.h"
 #include "foundation/Utf8.h"
 #include "vpnserver/ServerFileWriter.h"
 
-#include <arpa/inet.h>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,25 +31,6 @@ std::string upperCased(std::string_view text)
             c = static_cast<char>(c - 'a' + 'A');
     }
     return upper;
-}
-
-// The address as a number, for telling the range's order; nothing for a text that is no IPv4
-// address (inet_pton stops at a NUL, so the text is copied to end there).
-std::optional<std::uint32_t> ipv4(std::string_view text)
-{
-    const std::string terminated(text);
-    in_addr address{};
-    if (terminated.find('\0') != std::string::npos || ::inet_pton(AF_INET, terminated.c_str(), &address) != 1)
-        return std::nullopt;
-    return ntohl(address.s_addr);
-}
-
-bool isIPAddress(std::string_view text)
-{
-    const std::string terminated(text);
-    in6_addr address{};
-    return ipv4(text)
-           || (terminated.find('\0') == std::string::npos && ::inet_pton(AF_INET6, terminated.c_str(), &address) == 1);
 }
 
 // Letters, digits and inner hyphens in labels of 1 to 63, at most 253 in all; a final dot allowed.
@@ -128,8 +109,8 @@ Status changeSetting(ServerSettings& settings, std::string_view name, std::strin
             return Status::failure(1, "A range is START-END, such as 192.168.1.224-192.168.1.254.");
         const std::string_view start = value.substr(0, dash);
         const std::string_view end = value.substr(dash + 1);
-        const std::optional<std::uint32_t> first = ipv4(start);
-        const std::optional<std::uint32_t> last = ipv4(end);
+        const std::optional<std::uint32_t> first = ipv4Number(start);
+        const std::optional<std::uint32_t> last = ipv4Number(end);
         if (!first || !last)
             return refused(name, "\"" + std::string(first ? end : start) + "\" is not an IPv4 address.");
         if (*first > *last)

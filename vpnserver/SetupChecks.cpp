@@ -1,5 +1,6 @@
 #include "vpnserver/SetupChecks.h"
 
+#include "foundation/AddressText.h"
 #include "foundation/PlistIO.h"
 #include "foundation/Text.h"
 #include "platform/ShellWord.h"
@@ -8,7 +9,6 @@
 #include "vpnserver/ServingState.h"
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <chrono>
 #include <map>
 #include <sstream>
@@ -56,12 +56,6 @@ bool holdsNtHash(const std::string& shadowHex)
     return hash && hash->data() && hash->data()->size() == kNtHashSize;
 }
 
-bool isIP(const std::string& text)
-{
-    unsigned char address[16];
-    return inet_pton(AF_INET, text.c_str(), address) == 1 || inet_pton(AF_INET6, text.c_str(), address) == 1;
-}
-
 SetupCheck checkSharedSecret(const std::string& secret)
 {
     if (secret.empty())
@@ -98,7 +92,7 @@ SetupCheck checkDnsServers(CommandRunner& runner, const std::string& list)
     if (servers.empty())
         return {kDnsCheck, CheckResult::Fail, "Enter at least one DNS server."};
     for (const std::string& server : servers)
-        if (!isIP(server))
+        if (!isIPAddress(server))
             return {kDnsCheck, CheckResult::Fail, "Enter the DNS server " + server + " as an IP address."};
     for (const std::string& server : servers) {
         // Any reply counts, even "not found": the server answered.

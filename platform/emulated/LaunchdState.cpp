@@ -104,12 +104,14 @@ std::optional<LaunchdJob> LaunchdState::readJob(const std::string& jobFile, Laun
     return job;
 }
 
-LaunchdOutcome LaunchdState::load(const std::string& jobFile, bool writeOverride, bool force)
+LaunchdOutcome LaunchdState::load(const std::string& jobFile, bool writeOverride, bool force, LaunchdJob* read)
 {
     LaunchdOutcome failure = LaunchdOutcome::Done;
     std::optional<LaunchdJob> job = readJob(jobFile, failure);
     if (!job)
         return failure;
+    if (read)
+        *read = *job;
     FolderLock lock(paths_.map(kLaunchdStateFolder));
     std::optional<StateFiles> state = readStateFiles(paths_, lock, failure);
     if (!state)
@@ -131,12 +133,14 @@ LaunchdOutcome LaunchdState::load(const std::string& jobFile, bool writeOverride
     return LaunchdOutcome::Done;
 }
 
-LaunchdOutcome LaunchdState::unload(const std::string& jobFile, bool writeOverride)
+LaunchdOutcome LaunchdState::unload(const std::string& jobFile, bool writeOverride, LaunchdJob* read)
 {
     LaunchdOutcome failure = LaunchdOutcome::Done;
     std::optional<LaunchdJob> job = readJob(jobFile, failure);
     if (!job)
         return failure;
+    if (read)
+        *read = *job;
     FolderLock lock(paths_.map(kLaunchdStateFolder));
     std::optional<StateFiles> state = readStateFiles(paths_, lock, failure);
     if (!state)

@@ -39,11 +39,11 @@ enum class LaunchdOutcome {
 class LaunchdState {
 public:
     explicit LaunchdState(PlatformPaths paths);
-    const PlatformPaths& paths() const { return paths_; }
 
-    // `jobFile` is a path on this machine inside the root.
-    LaunchdOutcome load(const std::string& jobFile, bool writeOverride, bool force);
-    LaunchdOutcome unload(const std::string& jobFile, bool writeOverride);
+    // `jobFile` is a path on this machine inside the root; `job`, when given, receives the job
+    // as read from it.
+    LaunchdOutcome load(const std::string& jobFile, bool writeOverride, bool force, LaunchdJob* job = nullptr);
+    LaunchdOutcome unload(const std::string& jobFile, bool writeOverride, LaunchdJob* job = nullptr);
 
     // Loaded jobs sorted by label; nothing when the state file is corrupt.
     std::optional<std::vector<LaunchdJob>> loadedJobs() const;

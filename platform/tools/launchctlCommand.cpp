@@ -45,17 +45,13 @@ const char* messageFor(LaunchdOutcome outcome)
 }
 
 // launchd starts a job it has just loaded when the job asks for it, and stops one it unloads.
-void runOrStop(const LaunchdState& state, const std::string& file, bool load)
+void runOrStop(const PlatformPaths& paths, const LaunchdJob& job, bool load)
 {
-    LaunchdOutcome failure = LaunchdOutcome::Done;
-    const std::optional<LaunchdJob> job = state.readJob(file, failure);
-    if (!job)
-        return;
-    LaunchdJobProcess process(state.paths(), job->label);
+    LaunchdJobProcess process(paths, job.label);
     if (!load)
         process.stop();
-    else if (job->runAtLoad)
-        process.start(job->programArguments, job->keepAlive);
+    else if (job.runAtLoad)
+        process.start(job.programArguments, job.keepAlive);
 }
 
 int runJobCommand(const std::vector<std::string>& arguments, const PlatformPaths& paths, std::ostream& err)
@@ -74,8 +70,9 @@ int runJobCommand(const std::vector<std::string>& arguments, const PlatformPaths
             err << given << ": Operation not permitted\n";
             continue;
         }
-        const LaunchdOutcome outcome =
-            load ? state.load(*file, options.writeOverride, options.force) : state.unload(*file, options.writeOverride);
+        LaunchdJob job;
+        const LaunchdOutcome outcome = load ? state.load(*file, options.writeOverride, options.force, &job)
+                                            : state.unload(*file, options.writeOverride, &job);
         if (outcome == LaunchdOutcome::StateUnreadable) {
             // Name the file that is broken, so the user looks in the right place.
             err << (state.disabledOverrides() ? kLaunchdLoadedFile : kLaunchdDisabledFile)
@@ -86,7 +83,7 @@ int runJobCommand(const std::vector<std::string>& arguments, const PlatformPaths
             err << given << ": " << message << "\n";
             continue;
         }
-        runOrStop(state, *file, load);
+        runOrStop(paths, job, load);
     }
     return 0;
 }

@@ -11,7 +11,9 @@ namespace {
 
 constexpr const char* kHub = "DEFAULT";
 
-std::string base64Of(std::string_view bytes)
+} // namespace
+
+std::string base64Bytes(std::string_view bytes)
 {
     std::string out(4 * ((bytes.size() + 2) / 3) + 1, '\0');
     const int length =
@@ -20,8 +22,6 @@ std::string base64Of(std::string_view bytes)
     out.resize(static_cast<std::size_t>(std::max(length, 0)));
     return out;
 }
-
-} // namespace
 
 std::optional<VirtualHost> virtualHostFor(Ipv4 first, Ipv4 last)
 {
@@ -59,11 +59,6 @@ std::string softEtherEscaped(std::string_view text)
         }
     }
     return out;
-}
-
-std::string base64Bytes(std::string_view bytes)
-{
-    return base64Of(bytes);
 }
 
 std::optional<std::string> softEtherConfig(const VpndSettings& settings, const SoftEtherSecrets& secrets)
@@ -121,7 +116,7 @@ std::optional<std::string> softEtherConfig(const VpndSettings& settings, const S
       << "\t\t\tbool Online true\n"
       << "\t\t\tstring RadiusServerName 127.0.0.1\n"
       << "\t\t\tuint RadiusServerPort " << secrets.radiusPort << "\n"
-      << "\t\t\tbyte RadiusSecret " << base64Of(secrets.radiusSecret) << "\n"
+      << "\t\t\tbyte RadiusSecret " << base64Bytes(secrets.radiusSecret) << "\n"
       << "\t\t\tuint RadiusRetryInterval 500\n"
       << "\t\t\tbyte SecurePassword " << secrets.adminHash << "\n"
       << "\t\t\tuint Type 0\n"

@@ -1,12 +1,11 @@
 #include "platform/vpnd/VpndSettings.h"
 
+#include "foundation/AddressText.h"
 #include "foundation/KeyPath.h"
 #include "foundation/PlistIO.h"
 #include "foundation/PlistStrings.h"
 #include "foundation/Text.h"
 #include "platform/emulated/KeychainFile.h"
-
-#include <charconv>
 
 namespace veltrona {
 
@@ -38,28 +37,6 @@ std::optional<std::string> sharedSecret(const PlatformPaths& paths, std::string&
 
 } // namespace
 
-std::optional<Ipv4> parseIpv4(std::string_view text)
-{
-    Ipv4 address = 0;
-    for (int part = 0; part < 4; ++part) {
-        if (part > 0) {
-            if (text.empty() || text.front() != '.')
-                return std::nullopt;
-            text.remove_prefix(1);
-        }
-        unsigned value = 0;
-        const auto [end, error] =
-            std::from_chars(text.data(), text.data() + std::min<std::size_t>(text.size(), 3), value);
-        if (error != std::errc() || end == text.data() || value > 255)
-            return std::nullopt;
-        text.remove_prefix(static_cast<std::size_t>(end - text.data()));
-        address = (address << 8) | value;
-    }
-    if (!text.empty())
-        return std::nullopt;
-    return address;
-}
-
 std::string ipv4Text(Ipv4 address)
 {
     return std::to_string(address >> 24) + "." + std::to_string((address >> 16) & 0xff) + "."
@@ -77,15 +54,15 @@ VpndSettingsResult readVpndSettings(const PlatformPaths& paths, const std::strin
 
     VpndSettings settings;
     const std::vector<std::string> range = stringsIn(valueForKeyPath(*entry, "IPv4.DestAddressRanges"));
-    const std::optional<Ipv4> first = range.size() >= 2 ? parseIpv4(trimWhitespace(range[0])) : std::nullopt;
-    const std::optional<Ipv4> last = range.size() >= 2 ? parseIpv4(trimWhitespace(range[1])) : std::nullopt;
+    const std::optional<Ipv4> first = range.size() >= 2 ? ipv4Number(trimWhitespace(range[0])) : std::nullopt;
+    const std::optional<Ipv4> last = range.size() >= 2 ? ipv4Number(trimWhitespace(range[1])) : std::nullopt;
     if (!first || !last || *first > *last || (*first >> 24) == 0 || (*first >> 24) == 127 || (*last >> 24) >= 224)
         return std::string("the client address range is not a range of IPv4 addresses");
     settings.firstAddress = *first;
     settings.lastAddress = *last;
 
     for (const std::string& server : stringsIn(valueForKeyPath(*entry, "DNS.OfferedServerAddresses")))
-        if (std::optional<Ipv4> address = parseIpv4(trimWhitespace(server)))
+        if (std::optional<Ipv4> address = ipv4Number(trimWhitespace(server)))
             settings.dnsServers.push_back(*address);
     for (const std::string& domain : stringsIn(valueForKeyPath(*entry, "DNS.OfferedSearchDomains"))) {
         settings.searchDomain = trimWhitespace(domain);

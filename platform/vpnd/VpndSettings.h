@@ -33,8 +33,6 @@ using VpndSettingsResult = std::variant<VpndSettings, std::string>;
 // `serverId` is the -i argument, "com.apple.ppp.L2TP".
 VpndSettingsResult readVpndSettings(const PlatformPaths& paths, const std::string& serverId);
 
-// "a.b.c.d" with four decimal parts of 0-255; nothing else.
-std::optional<Ipv4> parseIpv4(std::string_view text);
 std::string ipv4Text(Ipv4 address);
 
 } // namespace veltrona

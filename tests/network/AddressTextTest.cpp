@@ -1,6 +1,6 @@
 // Which texts pass as IP addresses into a command line.
 
-#include "network/AddressText.h"
+#include "foundation/AddressText.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -7,7 +7,6 @@ import json
 import os
 import shutil
 import subprocess
-import sys
 import tempfile
 import time
 import unittest
@@ -143,6 +142,15 @@ class ServedMac:
                 log += f.read()
         footprint["sessions_created"] = log.count('The new session "SID-')
         footprint["sessions_ended"] = log.count("The session has been terminated")
+        return footprint
+
+    def settled_footprint(self, limit=10.0):
+        """The server's footprint once every session it logged as created has ended."""
+        deadline = time.monotonic() + limit
+        footprint = self.server_footprint()
+        while footprint["sessions_ended"] < footprint["sessions_created"] and time.monotonic() < deadline:
+            time.sleep(0.2)
+            footprint = self.server_footprint()
         return footprint
 
     def server_pids(self):

@@ -166,23 +166,14 @@ class ServingTest(unittest.TestCase):
         self.mac.wait_serving()
         # SoftEther's pools settle in the first cycles; what counts is what stays afterwards.
         self.assertEqual(self.mac.cycles("alice", "correct horse", PSK, 10, 3)["ok"], 30)
-        before = self.settled_footprint()
+        before = self.mac.settled_footprint()
         counts = self.mac.cycles("alice", "correct horse", PSK, 10, 12)
         self.assertEqual(counts, {"ok": 120, "failed": 0, "errors": []})
-        after = self.settled_footprint()
+        after = self.mac.settled_footprint()
         self.assertEqual(after["sessions_created"] - before["sessions_created"], 120)
         self.assertEqual(after["sessions_ended"], after["sessions_created"], "a session was left open")
         self.assertEqual(after["processes"], before["processes"])
         self.assertLessEqual(after["descriptors"], before["descriptors"] + 4)
-
-    def settled_footprint(self, limit=10.0):
-        """The server's footprint once every session it logged as created has ended."""
-        deadline = time.monotonic() + limit
-        footprint = self.mac.server_footprint()
-        while footprint["sessions_ended"] < footprint["sessions_created"] and time.monotonic() < deadline:
-            time.sleep(0.2)
-            footprint = self.mac.server_footprint()
-        return footprint
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
 // SoftEther's configuration as vpnd writes it before every start.
 
 #include "platform/vpnd/SoftEtherConfig.h"
+#include "foundation/AddressText.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,7 @@ namespace {
 
 Ipv4 ip(const char* text)
 {
-    return *parseIpv4(text);
+    return *ipv4Number(text);
 }
 
 TEST(SoftEtherConfigTest, SecureNatsHostIsInThePoolsSubnetButOutsideThePool)
@@ -31,7 +32,7 @@ TEST(SoftEtherConfigTest, SecureNatsHostIsInThePoolsSubnetButOutsideThePool)
     }
     EXPECT_FALSE(virtualHostFor(ip("10.0.0.0"), ip("10.255.255.255")));
     for (const char* bad : {"10.0.0", "10.0.0.256", "10.0.0.1 ", "1.2.3.4.5", "a.b.c.d", ""})
-        EXPECT_FALSE(parseIpv4(bad)) << bad;
+        EXPECT_FALSE(ipv4Number(bad)) << bad;
 }
 
 TEST(SoftEtherConfigTest, ServesL2tpWithTheSettingsAndNothingElse)

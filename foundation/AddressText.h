@@ -1,6 +1,8 @@
 #pragma once
 // Telling a network address from any other text before it goes into a command line.
 
+#include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace veltrona {
@@ -9,5 +11,9 @@ namespace veltrona {
 // textual forms ("fe80::1", "::ffff:10.0.0.1"), with nothing around it. Such a text holds only
 // hex digits, dots and colons, so it is one word to the shell as it stands.
 bool isIPAddress(std::string_view text);
+
+// An IPv4 address in dotted-quad form as a number, for comparing and counting; nothing for any
+// other text.
+std::optional<std::uint32_t> ipv4Number(std::string_view text);
 
 } // namespace veltrona
