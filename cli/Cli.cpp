@@ -52,6 +52,8 @@ Result dispatch(Session& session, const CliOptions& options, InputLines& input)
         return checkCommand(session);
     if (command == "check-update")
         return checkUpdateCommand(session);
+    if (command == "sessions")
+        return sessionsCommand(session, options);
     return uninstallCommand(session, options);
 }
 

@@ -31,6 +31,8 @@ const Shape kShapes[] = {
     {"suggest", "", 0, {}, false, "suggest"},
     {"check", "", 0, {}, false, "check"},
     {"check-update", "", 0, {}, false, "check-update"},
+    {"sessions", "", 0, {}, false, "sessions"},
+    {"sessions", "disconnect", 1, {}, false, "sessions disconnect NAME"},
     {"uninstall", "", 0, {"--yes"}, false, "uninstall --yes"},
 };
 

@@ -19,6 +19,8 @@ Result suggestCommand(Session& session);
 // Exit 1 when a setup check failed; the report goes to standard output either way.
 Result checkCommand(Session& session);
 Result checkUpdateCommand(Session& session);
+// "sessions", or "sessions disconnect NAME".
+Result sessionsCommand(Session& session, const CliOptions& options);
 Result uninstallCommand(Session& session, const CliOptions& options);
 
 } // namespace veltrona::cli

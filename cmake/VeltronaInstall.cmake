@@ -10,7 +10,9 @@ set(VELTRONA_PACKAGING ${PROJECT_SOURCE_DIR}/packaging)
 install(TARGETS Veltrona veltronactl RUNTIME DESTINATION bin)
 install(TARGETS shellTool veltrona-platform RUNTIME DESTINATION ${VELTRONA_LIBEXEC})
 install(TARGETS veltrona_launchctl veltrona_security veltrona_dscl veltrona_sudo veltrona_chown veltrona_vpnd_tool
+                veltrona_vpnsessions_tool
         RUNTIME DESTINATION ${VELTRONA_LIBEXEC}/mac-tools)
+install(TARGETS veltrona_loopback_bind LIBRARY DESTINATION ${VELTRONA_LIBEXEC}/mac-tools)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/VPNStuff DESTINATION ${VELTRONA_SHARE})
 # The runner works in one resource directory holding shellTool and VPNStuff; the templates stay
 # in share/ and are reached through a relative link, which survives a move of the whole prefix.

@@ -13,13 +13,15 @@ struct StandInTool {
     const char* place;
 };
 
-constexpr std::array<StandInTool, 6> kStandInTools{{
+constexpr std::array<StandInTool, 8> kStandInTools{{
     {"launchctl", "bin/launchctl"},
     {"dscl", "usr/bin/dscl"},
     {"security", "usr/bin/security"},
     {"sudo", "usr/bin/sudo"},
     {"chown", "usr/sbin/chown"},
     {"vpnd", "usr/sbin/vpnd"},
+    {"vpnsessions", "usr/sbin/vpnsessions"},
+    {"loopback-bind.so", "usr/lib/vpnd/loopback-bind.so"},
 }};
 
 } // namespace

@@ -83,25 +83,33 @@ std::optional<std::string> softEtherConfig(const VpndSettings& settings, const S
       << "\t\tbool L2TP_IPsec true\n"
       << "\t\tbool L2TP_Raw false\n"
       << "\t}\n"
-      << "\tdeclare ListenerList\n\t{\n\t}\n"
+      << "\tdeclare ListenerList\n\t{\n";
+    if (secrets.adminPort != 0)
+        c << "\t\tdeclare Listener0\n\t\t{\n\t\t\tbool DisableDos false\n\t\t\tbool Enabled true\n"
+          << "\t\t\tuint Port " << secrets.adminPort << "\n\t\t}\n";
+    c << "\t}\n"
       << "\tdeclare ServerConfiguration\n\t{\n"
       << "\t\tbool DisableDeadLockCheck false\n"
       << "\t\tbool DisableGetHostNameWhenAcceptTcp true\n"
       << "\t\tbool DisableIPv6Listener true\n"
-      << "\t\tbool DisableJsonRpcWebApi true\n"
+      << "\t\tbool DisableJsonRpcWebApi " << (secrets.adminPort != 0 ? "false" : "true") << "\n"
       << "\t\tbool DisableNatTraversal true\n"
       << "\t\tbool DisableSessionReconnect false\n"
       << "\t\tbool DontBackupConfig true\n"
       << "\t\tbool EnableVpnAzure false\n"
       << "\t\tbool EnableVpnOverDns false\n"
       << "\t\tbool EnableVpnOverIcmp false\n"
-      << "\t\tbyte HashedPassword " << secrets.adminHash << "\n"
+      << "\t\tbyte HashedPassword "
+      << (secrets.adminPasswordHash.empty() ? secrets.adminHash : secrets.adminPasswordHash) << "\n"
       << "\t\tstring KeepConnectHost $\n"
       << "\t\tstring ListenIP 0.0.0.0\n"
       << "\t\tbool NoSendSignature true\n"
       << "\t\tstring PortsUDP $\n"
-      << "\t\tuint ServerType 0\n"
-      << "\t\tbool UseKeepConnect false\n"
+      << "\t\tuint ServerType 0\n";
+    if (!secrets.certificateDer.empty())
+        c << "\t\tbyte ServerCert " << base64Bytes(secrets.certificateDer) << "\n"
+          << "\t\tbyte ServerKey " << base64Bytes(secrets.keyDer) << "\n";
+    c << "\t\tbool UseKeepConnect false\n"
       << "\t\tbool UseWebTimePage false\n"
       << "\t\tbool UseWebUI false\n"
       << "\t\tdeclare Proto\n\t\t{\n"

@@ -2,7 +2,7 @@
 // SoftEther VPN Server's configuration file, written whole before every start: L2TP over IPsec
 // with the shared secret, SecureNAT's DHCP handing out the client range and the DNS offered,
 // every login asked of our RADIUS responder on loopback, and everything else off — its TCP
-// listeners, the administration page and JSON-RPC, OpenVPN, SSTP, EtherIP, raw L2TP, dynamic DNS,
+// listeners (but one on loopback for vpnd's own administration), the administration page, OpenVPN, SSTP, EtherIP, raw L2TP, dynamic DNS,
 // VPN Azure, NAT traversal and keep-alive — so that it contacts nobody, not even once.
 
 #include "platform/vpnd/VpndSettings.h"
@@ -15,6 +15,12 @@ struct SoftEtherSecrets {
     unsigned radiusPort = 0;
     std::string radiusSecret;
     std::string adminHash; // 20 random bytes, Base64: an administration password nobody knows
+    // When set: JSON-RPC administration on this port (bound to loopback by vpnd's preload),
+    // with the password's SHA-0 and the certificate and key (DER) the client pins.
+    unsigned adminPort = 0;
+    std::string adminPasswordHash;
+    std::string certificateDer;
+    std::string keyDer;
 };
 
 // SecureNAT's own address and mask: a host of the pool's subnet outside the pool.

@@ -37,7 +37,7 @@ constexpr Place kPlaces[] = {
 
 // In the new namespaces, as their first process: the paths made ours, then the server. A fresh
 // tmpfs over each parent means the host's folders are neither used nor made.
-[[noreturn]] void becomeServer(const std::filesystem::path& state)
+[[noreturn]] void becomeServer(const std::filesystem::path& state, const std::filesystem::path& preload)
 {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     // vpnd waits for its signals through a descriptor; the server gets them as usual.
@@ -71,6 +71,8 @@ constexpr Place kPlaces[] = {
     const int null = open("/dev/null", O_RDWR);
     dup2(null, 0);
     dup2(null, 1);
+    if (!preload.empty())
+        setenv("LD_PRELOAD", preload.c_str(), 1);
     execl(kSoftEtherServerProgram, kSoftEtherServerProgram, "execsvc", static_cast<char*>(nullptr));
     fail("cannot start SoftEther VPN Server");
     _exit(127);
@@ -110,7 +112,7 @@ SoftEtherServer::~SoftEtherServer()
     stop();
 }
 
-Status SoftEtherServer::start(const std::string& configuration)
+Status SoftEtherServer::start(const std::string& configuration, const std::filesystem::path& preload)
 {
     std::error_code ec;
     for (const std::filesystem::path& folder : {state_, state_ / "lib", state_ / "run", state_ / "log"})
@@ -137,7 +139,7 @@ Status SoftEtherServer::start(const std::string& configuration)
         return Status::failure(1, std::string("SoftEther VPN Server cannot be given namespaces of its own (")
                                       + std::strerror(errno) + ")");
     if (child == 0)
-        becomeServer(state_);
+        becomeServer(state_, preload);
     pid_ = static_cast<pid_t>(child);
     return Status::success();
 }

@@ -24,8 +24,9 @@ public:
     SoftEtherServer(const SoftEtherServer&) = delete;
     SoftEtherServer& operator=(const SoftEtherServer&) = delete;
 
-    // Writes the configuration (owner-only) and starts the server.
-    Status start(const std::string& configuration);
+    // Writes the configuration (owner-only) and starts the server, with `preload` (a shared
+    // object) preloaded when given.
+    Status start(const std::string& configuration, const std::filesystem::path& preload = {});
     // Whether UDP 500 and 4500 are bound in this network namespace before the time is up.
     bool waitUntilListening(std::chrono::milliseconds limit) const;
     // The exit status once it has ended on its own; nothing while it runs.

@@ -1,6 +1,9 @@
 #include "platform/vpnd/VpndDaemon.h"
 
+#include "platform/vpnd/AdminChannel.h"
 #include "platform/vpnd/RadiusResponder.h"
+#include "platform/vpnd/SessionReaper.h"
+#include "platform/vpnd/Sha0.h"
 #include "platform/vpnd/SoftEtherConfig.h"
 #include "platform/vpnd/SoftEtherServer.h"
 #include "platform/vpnd/VpnLogins.h"
@@ -19,6 +22,7 @@ namespace veltrona {
 namespace {
 
 constexpr const char* kStateFolder = "/var/db/vpnd/softether";
+constexpr const char* kLoopbackPreload = "/usr/lib/vpnd/loopback-bind.so";
 constexpr std::chrono::seconds kStartLimit{20};
 
 struct Signals {
@@ -166,24 +170,54 @@ int runVpnd(const std::vector<std::string>& arguments, const PlatformPaths& path
     LoginCheck check(paths.root(), log);
     check.reportAccountsWithoutHash();
 
-    const SoftEtherSecrets secrets{radius.port(), radius.secret(), base64Bytes(randomBytes(20))};
+    SoftEtherSecrets secrets;
+    secrets.radiusPort = radius.port();
+    secrets.radiusSecret = radius.secret();
+    secrets.adminHash = base64Bytes(randomBytes(20));
+    // The administration (sessions listed and ended) only where its listener can be kept on loopback.
+    const std::filesystem::path preload = paths.map(kLoopbackPreload);
+    std::optional<AdminChannelMaking> admin;
+    if (access(preload.c_str(), R_OK) == 0)
+        admin = makeAdminChannel();
+    if (admin) {
+        const std::array<unsigned char, 20> hash = sha0(admin->channel.password);
+        secrets.adminPort = admin->channel.port;
+        secrets.adminPasswordHash = base64Bytes(std::string_view(reinterpret_cast<const char*>(hash.data()), 20));
+        secrets.certificateDer = admin->certificateDer;
+        secrets.keyDer = admin->keyDer;
+    }
     const std::optional<std::string> configuration = softEtherConfig(settings, secrets);
     if (!configuration)
         return idle("the client address range leaves no address for the server's end", signals, log);
 
     SoftEtherServer server(paths.map(kStateFolder), paths.root());
-    if (const Status started = server.start(*configuration); !started.ok())
+    const std::filesystem::path channelFile = paths.map(kAdminChannelFile);
+    std::error_code ec;
+    std::filesystem::remove(channelFile, ec);
+    if (const Status started = server.start(*configuration, admin ? preload : std::filesystem::path());
+        !started.ok())
         return idle(started.message(), signals, log);
     if (!server.waitUntilListening(kStartLimit)) {
         server.stop();
         log.log(std::string(kNotServingPrefix) + "SoftEther VPN Server did not open UDP 500 and 4500");
         return 1;
     }
+    std::optional<SessionReaper> reaper;
+    const Status written = admin ? writeAdminChannel(channelFile, admin->channel, paths.root())
+                                 : writeAdminChannelUnavailable(channelFile, preload.string() + " is missing",
+                                                                paths.root());
+    if (!written.ok())
+        log.log("Connected clients cannot be listed: " + written.message());
+    else if (admin)
+        reaper.emplace(paths.root(), admin->channel, [&log](const std::string& line) { log.log(line); });
     log.log(kServingLine);
 
     for (;;) {
         pollfd waits[2] = {{signals.fd, POLLIN, 0}, {radius.descriptor(), POLLIN, 0}};
-        if (poll(waits, 2, -1) < 0)
+        const int ready = poll(waits, 2, reaper ? static_cast<int>(kReaperInterval.count()) : -1);
+        if (reaper)
+            reaper->look();
+        if (ready <= 0)
             continue;
         if (waits[1].revents & POLLIN)
             radius.serve(std::ref(check));
@@ -195,9 +229,11 @@ int runVpnd(const std::vector<std::string>& arguments, const PlatformPaths& path
         if (const std::optional<int> status = server.reap()) {
             log.log(std::string(kNotServingPrefix) + "SoftEther VPN Server ended (status " + std::to_string(*status)
                     + ")");
+            std::filesystem::remove(channelFile, ec);
             return 1;
         }
     }
+    std::filesystem::remove(channelFile, ec);
     server.stop();
     log.log(kStoppedLine);
     return 0;

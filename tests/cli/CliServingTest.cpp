@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 namespace veltrona::test {
@@ -47,6 +48,32 @@ TEST(CliServing, StatusSaysWhyNothingServes)
     EXPECT_EQ(servingLine(withoutVpnd, "Serving:         no (vpnd is not running)"),
               "Serving:         no (vpnd is not running)");
     withoutVpnd.run({"stop"});
+}
+
+// Without a server nobody is connected; a server that cannot be asked is never taken for one
+// without clients; a name reaches the server as typed.
+TEST(CliServing, SessionsWithoutAServerThatAnswers)
+{
+    CliMac mac;
+    ProcessRun none = mac.run({"sessions"});
+    EXPECT_EQ(std::make_pair(none.exitStatus, none.out), std::make_pair(0, std::string("Nobody is connected.\n")));
+    EXPECT_EQ(mac.run({"sessions", "--json"}).out, "{\"ok\":true,\"exitCode\":0,\"sessions\":[]}\n");
+    ProcessRun hostile = mac.run({"sessions", "disconnect", "bob; touch /tmp/x $(id)"});
+    EXPECT_EQ(std::make_pair(hostile.exitStatus, hostile.err),
+              std::make_pair(1, std::string("veltronactl: bob; touch /tmp/x $(id) is not connected.\n")));
+    EXPECT_EQ(mac.run({"sessions", "bob"}).err, "veltronactl: Usage: veltronactl sessions\n");
+
+    std::filesystem::create_directories(mac.root() / "var/db/vpnd");
+    for (const char* channel : {"unavailable the preload is missing\n", "port 70000\npassword x\n", "\x01\x02"}) {
+        std::ofstream(mac.root() / "var/db/vpnd/admin-channel", std::ios::binary) << channel;
+        for (const std::vector<std::string>& asked :
+             {std::vector<std::string>{"sessions"}, std::vector<std::string>{"sessions", "disconnect", "bob"}}) {
+            ProcessRun unread = mac.run(asked);
+            EXPECT_EQ(std::make_pair(unread.exitStatus, unread.err),
+                      std::make_pair(3, std::string("veltronactl: The VPN server's sessions cannot be read.\n")))
+                << channel;
+        }
+    }
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 """Real L2TP/IPsec clients against the emulated Mac's server, set up and changed only through
 veltronactl. Every case runs the server in a namespace of its own."""
 
+import datetime
 import ipaddress
+import json
 import os
 import plistlib
 import time
@@ -89,6 +91,71 @@ class ServingTest(unittest.TestCase):
         with open(os.path.join(self.mac.root, "var/log/system.log")) as log:
             self.assertEqual(log.read().count("dave cannot log in over the VPN until its password is set again"), 1)
 
+    def hold(self, user, password, seconds=40):
+        client = subprocess.Popen(self.mac.client_command(user, hold=seconds), stdin=subprocess.PIPE,
+                                  stdout=subprocess.PIPE, text=True)
+        client.stdin.write("%s\n%s\n" % (PSK, password))
+        client.stdin.close()
+        self.addCleanup(lambda: client.poll() is None and (client.kill(), client.wait()))
+        return client
+
+    def sessions(self):
+        return json.loads(self.mac.ctl("sessions", "--json"))["sessions"]
+
+    def wait_sessions(self, accounts, limit=15.0):
+        end = time.monotonic() + limit
+        while sorted(s["account"] for s in self.sessions()) != sorted(accounts) and time.monotonic() < end:
+            time.sleep(0.2)
+        listed = self.sessions()
+        self.assertEqual(sorted(s["account"] for s in listed), sorted(accounts), listed)
+        return listed
+
+    def ended(self, client):
+        out = client.stdout.read()
+        client.wait(timeout=30)
+        self.assertIn("stage hold failed server closed the session", out)
+        return json.loads(out.strip().splitlines()[-1])
+
+    def test_sessions_listed_disconnected_and_ended_with_their_account(self):
+        self.assertEqual(self.sessions(), [])
+        self.mac.ctl("users", "add", "bob", input_text="bob's pass\n")
+        self.mac.ctl("users", "add", "carol", input_text="carol's pass\n")
+        alice, bob = self.hold("alice", "correct horse"), self.hold("bob", "bob's pass")
+        started = time.time()
+        listed = self.wait_sessions(["alice", "bob"])
+        tunnel = {}
+        for session in listed:
+            self.assertEqual(session["remoteAddress"], self.mac.client_ip)
+            address = ipaddress.IPv4Address(session["tunnelAddress"])
+            self.assertTrue(ipaddress.IPv4Address("192.168.77.10") <= address <= ipaddress.IPv4Address("192.168.77.20"))
+            since = datetime.datetime.strptime(session["connectedSince"], "%Y-%m-%dT%H:%M:%SZ")
+            self.assertLess(abs(since.replace(tzinfo=datetime.timezone.utc).timestamp() - started), 30)
+            # LCP, the login and IPCP went both ways before the list could name the account.
+            self.assertGreater(session["bytesIn"], 0)
+            self.assertGreater(session["bytesOut"], 0)
+            tunnel[session["account"]] = session["tunnelAddress"]
+        self.assertEqual(len(set(tunnel.values())), 2)
+        text = self.mac.ctl("sessions")
+        self.assertTrue(text.startswith("ACCOUNT"), text)
+        self.assertIn(tunnel["alice"], text)
+
+        self.assertEqual(self.mac.ctl("sessions", "disconnect", "alice").strip(), "Disconnected alice (1 session).")
+        self.assertEqual(self.ended(alice)["address"], tunnel["alice"])
+        refused = self.mac.in_server([os.path.join(os.environ["VELTRONA_BUILD_DIR"], "bin", "veltronactl"), "sessions",
+                                      "disconnect", "alice"])
+        self.assertEqual((refused.returncode, refused.stderr.strip()), (1, "veltronactl: alice is not connected."))
+        self.assertConnects("alice", "correct horse")
+
+        # Deleted while connected: bob's session ends, carol's stays.
+        carol = self.hold("carol", "carol's pass")
+        self.wait_sessions(["bob", "carol"])
+        self.mac.ctl("users", "delete", "bob", "--yes")
+        self.assertEqual(self.ended(bob)["address"], tunnel["bob"])
+        self.assertEqual([s["account"] for s in self.sessions()], ["carol"])
+        self.assertIsNone(carol.poll())
+        self.mac.ctl("stop")
+        self.assertEqual(self.sessions(), [])
+
     def drop_nt_hash(self, name):
         path = os.path.join(self.mac.root, "var/db/dslocal/nodes/Default/users", name + ".plist")
         with open(path, "rb") as f:
@@ -111,17 +178,22 @@ class ServingTest(unittest.TestCase):
         self.assertConnects("alice", "correct horse", OTHER_PSK, "172.20.4.100", "172.20.4.120", ("10.1.2.3",))
 
     def test_stop_start_a_killed_vpnd_and_the_only_open_ports(self):
+        # The administration listener vpnd asks for sessions answers on loopback alone.
+        with open(os.path.join(self.mac.root, "var/db/vpnd/admin-channel")) as channel:
+            admin_port = int(channel.readline().split()[1])
         probe = ("import socket\n"
-                 "for port in (443, 992, 1194, 5555):\n"
+                 "for port in (443, 992, 1194, 5555, %d):\n"
                  "    s = socket.socket(); s.settimeout(3)\n"
                  "    print('tcp', port, s.connect_ex(('%s', port)) == 111)\n"
                  "u = socket.socket(socket.AF_INET, socket.SOCK_DGRAM); u.settimeout(3)\n"
                  "u.connect(('%s', 1701)); u.send(b'x')\n"
                  "try:\n    u.recv(10); print('udp 1701 False')\n"
                  "except ConnectionRefusedError:\n    print('udp 1701 True')\n"
-                 "except socket.timeout:\n    print('udp 1701 False')\n") % (self.mac.server_ip, self.mac.server_ip)
-        self.assertEqual(self.mac.in_client(probe).stdout.split("\n")[:5],
-                         ["tcp 443 True", "tcp 992 True", "tcp 1194 True", "tcp 5555 True", "udp 1701 True"])
+                 "except socket.timeout:\n    print('udp 1701 False')\n") % (admin_port, self.mac.server_ip,
+                                                                             self.mac.server_ip)
+        self.assertEqual(self.mac.in_client(probe).stdout.split("\n")[:6],
+                         ["tcp 443 True", "tcp 992 True", "tcp 1194 True", "tcp 5555 True",
+                          "tcp %d True" % admin_port, "udp 1701 True"])
 
         self.mac.ctl("stop")
         self.assertEqual(self.mac.server_pids(), [], "a process of the server is left")

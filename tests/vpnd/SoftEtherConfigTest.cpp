@@ -43,7 +43,7 @@ TEST(SoftEtherConfigTest, ServesL2tpWithTheSettingsAndNothingElse)
     settings.dnsServers = {ip("192.168.1.1"), ip("9.9.9.9"), ip("1.1.1.1")};
     settings.searchDomain = "lan example";
     settings.sharedSecret = "Sesame 42$";
-    const std::optional<std::string> config = softEtherConfig(settings, {18120, "radius", "AAAA"});
+    const std::optional<std::string> config = softEtherConfig(settings, {18120, "radius", "AAAA", 0, {}, {}, {}});
     ASSERT_TRUE(config);
     for (const char* line : {"string IPsec_Secret Sesame$2042$24\n",
                              "bool L2TP_IPsec true\n",
