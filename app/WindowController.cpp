@@ -4,6 +4,7 @@
 
 #include "app/AccountArrayController.h"
 #include "app/AppResources.h"
+#include "app/ConnectedClientsSheet.h"
 #include "app/DefaultsBinding.h"
 #include "app/Interaction.h"
 #include "app/MainWindow.h"
@@ -107,6 +108,10 @@ void WindowController::loadWindowResource()
     ui.setupCheck.setupUi(setupCheckPanel);
     setupChecksTable = ui.setupCheck.setupChecksTable;
 
+    connectedClientsPanel = makeSheet(window_);
+    connectedClients = new ConnectedClientsSheet(window_, connectedClientsPanel, services_.interaction,
+                                                 [this]() -> CommandRunner& { return runner(); });
+
     userAccountsController = new AccountArrayController(this);
     userAccountsController->setObjectName(QStringLiteral("userAccountsController"));
     userAccountsTableView = ui.main.userAccountsTableView;
@@ -128,7 +133,8 @@ void WindowController::loadWindowResource()
 
     portForwardingInfo = ui.main.portForwardingInfo;
 
-    for (Sheet* sheet : {loginPanel, sharedSecretPanel, setupCheckPanel, userAccountsPanel, userResetPasswordPanel})
+    for (Sheet* sheet : {loginPanel, sharedSecretPanel, setupCheckPanel, connectedClientsPanel, userAccountsPanel,
+                         userResetPasswordPanel})
         applyWindowStyle(sheet);
     bindCheckBoxesToDefaults(userAccountsPanel, services_.defaults);
     bindCheckBoxesToDefaults(userResetPasswordPanel, services_.defaults);
@@ -184,6 +190,7 @@ void WindowController::connectActions()
         {ui.main.showSharedSecretPanelAction, &WindowController::showSharedSecretPanel},
         {ui.main.suggestIPAddressesAction, &WindowController::suggestIPAddresses},
         {ui.main.checkSetupAction, &WindowController::checkSetup},
+        {ui.main.connectedClientsAction, &WindowController::showConnectedClients},
         {ui.main.deInstallAction, &WindowController::deInstall},
         {ui.main.addUserAction, &WindowController::addUser},
         {ui.main.resetPasswordAction, &WindowController::handleDoubleClick},
@@ -239,6 +246,12 @@ void WindowController::createRunner()
 void WindowController::beginSheet(Sheet* sheet)
 {
     services_.interaction.beginSheet(window_, sheet);
+}
+
+void WindowController::showConnectedClients(QObject* /*sender*/)
+{
+    endEditing();
+    connectedClients->show();
 }
 
 void WindowController::closeSheet(QObject* sender)

@@ -28,6 +28,7 @@ namespace veltrona {
 
 class AccountArrayController;
 class CommandRunner;
+class ConnectedClientsSheet;
 class MainWindow;
 class ModifierFlagsFilter;
 class Sheet;
@@ -85,6 +86,8 @@ public:
     QLabel* sharedSecretInfoField = nullptr;
     Sheet* setupCheckPanel = nullptr;
     QTableWidget* setupChecksTable = nullptr;
+    Sheet* connectedClientsPanel = nullptr;
+    ConnectedClientsSheet* connectedClients = nullptr;
     AccountArrayController* userAccountsController = nullptr;
     QTableView* userAccountsTableView = nullptr;
     Sheet* userAccountsPanel = nullptr;
@@ -139,6 +142,8 @@ public:
     void checkSetup(QObject* sender);
     // On the window's settings, the secret typed and the directory's accounts.
     std::vector<SetupCheck> runSetupChecks();
+    // "Connected Clients…": the sheet of who is connected (app/ConnectedClientsSheet.h).
+    void showConnectedClients(QObject* sender);
 
     // VPN user accounts (WindowController_Accounts.cpp).
     void loadUserAccountsArray();

@@ -13,7 +13,7 @@ QImage snapshotOfWindow(const WindowController& controller)
 {
     QImage picture = controller.window()->grab().toImage();
     QPainter painter(&picture);
-    for (Sheet* sheet : {controller.loginPanel, controller.sharedSecretPanel, controller.setupCheckPanel,
+    for (Sheet* sheet : {controller.loginPanel, controller.sharedSecretPanel, controller.setupCheckPanel, controller.connectedClientsPanel,
                          controller.userAccountsPanel, controller.userResetPasswordPanel}) {
         if (!sheet->isVisible())
             continue;

@@ -5,7 +5,11 @@ namespace of its own, real clients from a second one, nothing sent anywhere else
   - one client from its first IKE packet to the ping's reply: median of 10;
   - 20 clients (or as many as asked, 99 filling the VPN ids) at once from as many addresses: all
     connect with distinct addresses from the range and every ping returns; the time until the last
-    reply, and the server's resident memory while they are connected."""
+    reply, and the server's resident memory while they are connected;
+  - while they are connected: `veltronactl sessions --json` and `veltronactl status --json` side
+    by side, median of 10 each (the target: sessions at most 1.3 times status);
+  - an account deleted while connected: the time from `users delete` returning to its client
+    seeing the session end."""
 
 import ipaddress
 import json
@@ -33,6 +37,16 @@ def driver(mac, *args, timeout=120):
                           + list(args), input="%s\n%s\n" % (PSK, PASSWORD), capture_output=True, text=True,
                           timeout=timeout)
     return json.loads(done.stdout.strip().splitlines()[-1])
+
+
+def sessions(mac):
+    return json.loads(mac.ctl("sessions", "--json"))["sessions"]
+
+
+def timed(action):
+    start = time.monotonic()
+    action()
+    return time.monotonic() - start
 
 
 def main():
@@ -81,11 +95,24 @@ def main():
         sources = ["%s.%d" % (base, 100 + i) for i in range(CLIENTS)]
         for source in sources:
             subprocess.run(["ip", "-n", mac.client_ns, "addr", "add", source + "/24", "dev", device], check=True)
-        memory = {}
-        sampler = threading.Timer(4.0, lambda: memory.setdefault("kib", mac.server_footprint()["resident_kib"]))
-        sampler.start()
-        outcome = driver(mac, "many-clients", mac.server_ip, ",".join(users), ",".join(sources), "6")
-        sampler.join()
+        memory, listing = {}, {}
+        held = threading.Thread(target=lambda: listing.update(
+            outcome=driver(mac, "many-clients", mac.server_ip, ",".join(users), ",".join(sources), "30")))
+        held.start()
+        end = time.monotonic() + 60
+        while time.monotonic() < end and len(sessions(mac)) < CLIENTS:
+            time.sleep(0.5)
+        memory["kib"] = mac.server_footprint()["resident_kib"]
+        listed = sessions(mac)
+        status_times, sessions_times = [], []
+        for _ in range(10):
+            status_times.append(timed(lambda: mac.ctl("status", "--json")))
+            sessions_times.append(timed(lambda: mac.ctl("sessions", "--json")))
+        held.join()
+        outcome = listing["outcome"]
+        print("with %d listed: veltronactl sessions --json median %.1f ms, status --json median %.1f ms: %.2f times"
+              % (len(listed), 1000 * statistics.median(sessions_times), 1000 * statistics.median(status_times),
+                 statistics.median(sessions_times) / statistics.median(status_times)))
         many = outcome["seconds"]
         connected = [s for s in many if s is not None]
         addresses = [a for a, s in zip(outcome["addresses"], many) if s is not None]
@@ -95,7 +122,20 @@ def main():
         print("%d clients at once from %d addresses: %d connected, last reply after %.3f s; server resident memory %.1f MiB"
               % (CLIENTS, CLIENTS, len(connected), max(connected) if connected else float("nan"),
                  memory.get("kib", 0) / 1024))
-        return 0 if len(connected) == len(set(in_range)) == CLIENTS else 1
+
+        client = subprocess.Popen(mac.client_command(users[0], hold=30), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                  text=True)
+        client.stdin.write("%s\n%s\n" % (PSK, PASSWORD))
+        client.stdin.close()
+        while users[0] not in [s["account"] for s in sessions(mac)]:
+            time.sleep(0.1)
+        mac.ctl("users", "delete", users[0], "--yes")
+        deleted = time.monotonic()
+        out = client.stdout.read()
+        client.wait()
+        print("account deleted while connected: its session ended %.2f s after the deletion (%s)"
+              % (time.monotonic() - deleted, "ended by the server" if "hold failed" in out else "NOT ended"))
+        return 0 if len(connected) == len(set(in_range)) == len(listed) == CLIENTS and "hold failed" in out else 1
     finally:
         mac.close()
 

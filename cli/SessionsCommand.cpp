@@ -10,8 +10,6 @@ namespace veltrona::cli {
 
 namespace {
 
-constexpr const char* kSessionsUnreadable = "The VPN server's sessions cannot be read.";
-
 std::string utcText(std::int64_t unixTime, const char* format)
 {
     const std::time_t time = static_cast<std::time_t>(unixTime);

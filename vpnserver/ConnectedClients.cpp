@@ -77,4 +77,16 @@ std::optional<int> disconnectClient(CommandRunner& runner, const std::string& ac
     return std::stoi(count);
 }
 
+AlertText disconnectConfirmationAlert(const std::string& account)
+{
+    return {"Disconnect " + account + " from the VPN server?",
+            "Their connection ends now. The account stays, and they can connect again.",
+            {"Cancel", "Disconnect"}};
+}
+
+AlertText disconnectFailedAlert(const std::string& account)
+{
+    return {account + " could not be disconnected", kSessionsUnreadable, {}};
+}
+
 } // namespace veltrona

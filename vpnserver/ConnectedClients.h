@@ -3,6 +3,7 @@
 // run as root through the runner. Its list is a property list of the sessions; with the server
 // stopped it is empty.
 
+#include "services/AlertText.h"
 #include "services/CommandRunner.h"
 
 #include <cstdint>
@@ -22,6 +23,8 @@ struct ConnectedClient {
     std::int64_t bytesOut = 0; // sent to it
 };
 
+inline constexpr const char* kSessionsUnreadable = "The VPN server's sessions cannot be read.";
+
 std::vector<std::string> connectedClientsArguments();
 std::vector<std::string> disconnectArguments(const std::string& account);
 
@@ -32,5 +35,10 @@ std::optional<std::vector<ConnectedClient>> connectedClients(CommandRunner& runn
 
 // How many sessions of the account ended; nothing when the server could not be asked.
 std::optional<int> disconnectClient(CommandRunner& runner, const std::string& account);
+
+// The window's question before it disconnects (its second button confirms), and its word when
+// the server could not be asked.
+AlertText disconnectConfirmationAlert(const std::string& account);
+AlertText disconnectFailedAlert(const std::string& account);
 
 } // namespace veltrona

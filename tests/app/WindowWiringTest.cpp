@@ -66,6 +66,7 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
         {menuItem("showSharedSecretPanelAction"), &WindowController::showSharedSecretPanel},
         {menuItem("suggestIPAddressesAction"), &WindowController::suggestIPAddresses},
         {menuItem("checkSetupAction"), &WindowController::checkSetup},
+        {menuItem("connectedClientsAction"), &WindowController::showConnectedClients},
         {menuItem("deInstallAction"), &WindowController::deInstall},
         {menuItem("addUserAction"), &WindowController::addUser},
         {menuItem("resetPasswordAction"), &WindowController::handleDoubleClick},
