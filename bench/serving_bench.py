@@ -24,6 +24,7 @@ import unittest
 sys.dont_write_bytecode = True
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "serving"))
+DRIVERS = os.path.join(HERE, "..", "tests", "serving", "drivers.py")
 
 from served_mac import PYTHON, ServedMac  # noqa: E402
 
@@ -33,7 +34,7 @@ CLIENTS = int(sys.argv[1]) if len(sys.argv) > 1 else 20
 
 
 def driver(mac, *args, timeout=120):
-    done = subprocess.run(["ip", "netns", "exec", mac.client_ns, PYTHON, "-B", os.path.join(HERE, "serving_drivers.py")]
+    done = subprocess.run(["ip", "netns", "exec", mac.client_ns, PYTHON, "-B", DRIVERS]
                           + list(args), input="%s\n%s\n" % (PSK, PASSWORD), capture_output=True, text=True,
                           timeout=timeout)
     return json.loads(done.stdout.strip().splitlines()[-1])
@@ -65,7 +66,7 @@ def main():
         answers, stops = [], []
         for _ in range(10):
             probe = subprocess.Popen(["ip", "netns", "exec", mac.client_ns, PYTHON, "-B",
-                                      os.path.join(HERE, "serving_drivers.py"), "first-answer", mac.server_ip],
+                                      DRIVERS, "first-answer", mac.server_ip],
                                      stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
             probe.stdin.write("%s\n%s\n" % (PSK, PASSWORD))
             probe.stdin.close()
@@ -88,16 +89,10 @@ def main():
         print("one client, first IKE packet to ping reply: median %.3f s (%s)" %
               (statistics.median([s for s in one if s is not None]), ", ".join("%.3f" % s if s else "failed" for s in one)))
 
-        device = [line.split(":")[1].split("@")[0].strip() for line in
-                  subprocess.run(["ip", "-n", mac.client_ns, "-o", "link"], capture_output=True, text=True).stdout.splitlines()
-                  if "veth" in line or "@" in line][0]
-        base = mac.client_ip.rsplit(".", 1)[0]
-        sources = ["%s.%d" % (base, 100 + i) for i in range(CLIENTS)]
-        for source in sources:
-            subprocess.run(["ip", "-n", mac.client_ns, "addr", "add", source + "/24", "dev", device], check=True)
+        sources = mac.client_addresses(CLIENTS)
         memory, listing = {}, {}
         held = threading.Thread(target=lambda: listing.update(
-            outcome=driver(mac, "many-clients", mac.server_ip, ",".join(users), ",".join(sources), "30")))
+            outcome=mac.many_clients(users, sources, PASSWORD, PSK, 30)))
         held.start()
         end = time.monotonic() + 60
         while time.monotonic() < end and len(sessions(mac)) < CLIENTS:

@@ -13,6 +13,7 @@ import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CLIENT = os.path.join(HERE, "..", "support", "l2tp_client", "client.py")
+DRIVERS = os.path.join(HERE, "drivers.py")
 PYTHON = "/usr/bin/python3"
 ADMIN_PASSWORD = "secret"
 SKIP_REASON = "needs root and network namespaces"
@@ -66,7 +67,7 @@ class ServedMac:
             run(["ip", "netns", "add", ns], check=True)
             self._namespaces.append(ns)
             run(["ip", "-n", ns, "link", "set", "lo", "up"], check=True)
-        veth = "vt" + unique
+        veth = self.veth = "vt" + unique
         run(["ip", "link", "add", veth + "a", "netns", self.server_ns, "type", "veth",
              "peer", "name", veth + "b", "netns", self.client_ns], check=True)
         for ns, dev, ip in ((self.server_ns, veth + "a", self.server_ip), (self.client_ns, veth + "b", self.client_ip)):
@@ -118,6 +119,22 @@ class ServedMac:
         """Connect-and-disconnect cycles from the client's namespace; their counts."""
         done = run(["ip", "netns", "exec", self.client_ns, PYTHON, "-B", os.path.join(HERE, "cycles.py"), self.server_ip,
                     user, str(threads), str(cycles)], input_text="%s\n%s\n" % (psk, password), timeout=1800)
+        return json.loads(done.stdout.strip().splitlines()[-1])
+
+    def client_addresses(self, count):
+        """`count` more addresses on the client's end of the link (from .100 on), one per client."""
+        base = self.client_ip.rsplit(".", 1)[0]
+        sources = ["%s.%d" % (base, 100 + i) for i in range(count)]
+        for source in sources:
+            run(["ip", "-n", self.client_ns, "addr", "add", source + "/24", "dev", self.veth + "b"], check=True)
+        return sources
+
+    def many_clients(self, users, sources, password, psk, hold):
+        """Every user at once, each from its own address, held `hold` seconds: the seconds from the
+        first IKE packet to the ping's reply (None for a failure) and the addresses given."""
+        done = run(["ip", "netns", "exec", self.client_ns, PYTHON, "-B", DRIVERS, "many-clients", self.server_ip,
+                    ",".join(users), ",".join(sources), str(hold)], input_text="%s\n%s\n" % (psk, password),
+                   timeout=300)
         return json.loads(done.stdout.strip().splitlines()[-1])
 
     def server_footprint(self):

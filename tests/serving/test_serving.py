@@ -8,6 +8,7 @@ import os
 import plistlib
 import time
 import subprocess
+import threading
 import unittest
 
 from served_mac import ServedMac
@@ -155,6 +156,32 @@ class ServingTest(unittest.TestCase):
         self.assertIsNone(carol.poll())
         self.mac.ctl("stop")
         self.assertEqual(self.sessions(), [])
+
+    def test_ninety_nine_clients_at_once(self):
+        # Every VPN id (401-499) in use, each account from an address of its own.
+        self.mac.ctl("settings", "set", "range=192.168.77.10-192.168.77.250", "--apply")
+        self.mac.wait_serving()
+        users = ["alice"] + ["user%02d" % i for i in range(98)]
+        for user in users[1:]:
+            self.mac.ctl("users", "add", user, input_text="correct horse\n")
+        sources = self.mac.client_addresses(len(users))
+        outcome = {}
+        held = threading.Thread(target=lambda: outcome.update(
+            self.mac.many_clients(users, sources, "correct horse", PSK, 15)))
+        held.start()
+        try:
+            listed = self.wait_sessions(users, limit=90)
+        finally:
+            held.join()
+        self.assertEqual([user for user, seconds in zip(users, outcome["seconds"]) if seconds is None], [],
+                         "these did not connect, or their ping did not return")
+        addresses = outcome["addresses"]
+        self.assertEqual(len(set(addresses)), len(users))
+        self.assertTrue(all(ipaddress.IPv4Address("192.168.77.10") <= ipaddress.IPv4Address(a)
+                            <= ipaddress.IPv4Address("192.168.77.250") for a in addresses), addresses)
+        self.assertEqual(sorted(s["tunnelAddress"] for s in listed), sorted(addresses))
+        self.assertEqual(sorted(s["remoteAddress"] for s in listed), sorted(sources))
+        self.wait_sessions([])
 
     def drop_nt_hash(self, name):
         path = os.path.join(self.mac.root, "var/db/dslocal/nodes/Default/users", name + ".plist")

@@ -1,5 +1,6 @@
-"""What the serving benchmark runs inside the client's namespace, one mode per call; it prints one
-JSON line. Secrets come on standard input: the pre-shared key, then the password."""
+"""What the serving benchmark and the load test run inside the client's namespace, one mode per
+call; it prints one JSON line. Secrets come on standard input: the pre-shared key, then the
+password."""
 
 import json
 import os
@@ -9,7 +10,7 @@ import threading
 import time
 
 sys.dont_write_bytecode = True
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "support", "l2tp_client"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support", "l2tp_client"))
 
 import ike  # noqa: E402
 import isakmp as ik  # noqa: E402
