@@ -74,15 +74,20 @@ Result serveProfile(Session& session, const CliOptions& options, const ProfileBu
     }
     if (!served)
         return failed(kPlatformFailed, "The profile could not be made.");
+    // Listening everywhere, the address shown is still the one a phone on the network reaches.
+    const std::string shown = address == "0.0.0.0" || address == "::"
+                                  ? lanAddress(*session.platform().dynamicStore).value_or(address)
+                                  : address;
     std::optional<TlsIdentity> identity = readSigningIdentity(session.paths(), input.host);
     if (!identity)
-        identity = throwAwayIdentity(address);
+        identity = throwAwayIdentity(shown);
     if (!identity)
         return failed(kPlatformFailed, "No certificate could be made for the HTTPS address.");
 
     const EndingSignals signals;
     ProfileOffer offer;
-    if (const Status started = offer.start({address, served->bytes}, *identity); !started)
+    OfferSettings settings{address, served->bytes, shown};
+    if (const Status started = offer.start(std::move(settings), *identity); !started)
         return failed(kRefused, started.message());
 
     std::string text;

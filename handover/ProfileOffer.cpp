@@ -105,7 +105,7 @@ Status ProfileOffer::start(OfferSettings settings, const TlsIdentity& identity)
         return Status::failure(1, "Cannot listen on " + settings_.bindAddress + ".");
     }
     port_ = static_cast<std::uint16_t>(port);
-    url_ = offerUrl(settings_.bindAddress, port_, *token);
+    url_ = offerUrl(settings_.shownAddress.empty() ? settings_.bindAddress : settings_.shownAddress, port_, *token);
     expiry_ = settings_.now() + settings_.lifetime;
     state_ = OfferState::Open;
 

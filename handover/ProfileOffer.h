@@ -27,6 +27,9 @@ using OfferClock = std::function<std::chrono::steady_clock::time_point()>;
 struct OfferSettings {
     std::string bindAddress; // an address of this machine; "0.0.0.0" only when asked for
     std::string body;        // the profile, as it is served
+    // The address the phone opens, when it is not the bind address (one that listens on every
+    // interface names none a phone could open).
+    std::string shownAddress = {};
     std::chrono::steady_clock::duration lifetime = kOfferLifetime;
     OfferClock now = [] { return std::chrono::steady_clock::now(); };
 };
