@@ -12,11 +12,13 @@
 #include "app/Sheet.h"
 #include "app/WindowStyle.h"
 #include "foundation/Text.h"
+#include "handover/ProfileOffer.h"
 #include "services/TaskWrapper.h"
 #include "vpnserver/RunFolder.h"
 
 #include "ui_LoginPanel.h"
 #include "ui_MainWindow.h"
+#include "ui_SendProfilePanel.h"
 #include "ui_SetupCheckPanel.h"
 #include "ui_SharedSecretPanel.h"
 #include "ui_UserAccountsPanel.h"
@@ -29,10 +31,11 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTableView>
+#include <QTimer>
 
 namespace veltrona {
 
-// The generated forms of the main window and its five sheets, kept for the controller's life: every
+// The generated forms of the main window and its six sheets, kept for the controller's life: every
 // control is reached through a member the compiler checks, never looked up by its name.
 struct WindowController::Forms {
     Ui::MainWindow main;
@@ -41,6 +44,7 @@ struct WindowController::Forms {
     Ui::SetupCheckPanel setupCheck;
     Ui::UserAccountsPanel userAccounts;
     Ui::UserResetPasswordPanel userResetPassword;
+    Ui::SendProfilePanel sendProfile;
 };
 
 namespace {
@@ -69,7 +73,8 @@ WindowController::WindowController(AppServices services)
 
 WindowController::~WindowController()
 {
-    delete window_; // takes the sheets with it
+    profileOffer_.reset(); // its address stops answering with the window
+    delete window_;        // takes the sheets with it
 }
 
 void WindowController::loadWindowResource()
@@ -133,8 +138,19 @@ void WindowController::loadWindowResource()
 
     portForwardingInfo = ui.main.portForwardingInfo;
 
+    sendProfilePanel = makeSheet(window_);
+    ui.sendProfile.setupUi(sendProfilePanel);
+    sendProfileIntroField = ui.sendProfile.sendProfileIntroField;
+    sendProfileCodeImage = ui.sendProfile.sendProfileCodeImage;
+    sendProfileAddressField = ui.sendProfile.sendProfileAddressField;
+    sendProfileTimeLeftField = ui.sendProfile.sendProfileTimeLeftField;
+    sendProfileInfoField = ui.sendProfile.sendProfileInfoField;
+    offerTimer_ = new QTimer(this);
+    offerTimer_->setInterval(1000);
+    connect(offerTimer_, &QTimer::timeout, this, [this] { showOfferState(); });
+
     for (Sheet* sheet : {loginPanel, sharedSecretPanel, setupCheckPanel, connectedClientsPanel, userAccountsPanel,
-                         userResetPasswordPanel})
+                         userResetPasswordPanel, sendProfilePanel})
         applyWindowStyle(sheet);
     bindCheckBoxesToDefaults(userAccountsPanel, services_.defaults);
     bindCheckBoxesToDefaults(userResetPasswordPanel, services_.defaults);
@@ -181,6 +197,7 @@ void WindowController::connectActions()
         {ui.userAccounts.userAccountsCancelButton, &WindowController::closeSheet},
         {ui.userResetPassword.userResetPasswordSaveButton, &WindowController::saveNewPassword},
         {ui.userResetPassword.userResetPasswordCancelButton, &WindowController::closeSheet},
+        {ui.sendProfile.sendProfileDoneButton, &WindowController::closeSendProfilePanel},
     };
     for (const auto& [button, method] : buttons)
         connectAction(button, &QAbstractButton::clicked, method);
@@ -195,6 +212,7 @@ void WindowController::connectActions()
         {ui.main.addUserAction, &WindowController::addUser},
         {ui.main.resetPasswordAction, &WindowController::handleDoubleClick},
         {ui.main.deleteUserAction, &WindowController::deleteUser},
+        {ui.main.sendProfileToPhoneAction, &WindowController::sendProfileToPhone},
         {ui.main.checkForUpdatesAction, &WindowController::checkForUpdates},
         {ui.main.homePageAction, &WindowController::loadURL},
         {ui.main.productPageAction, &WindowController::loadURL},

@@ -16,6 +16,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QTimer;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -31,6 +32,7 @@ class CommandRunner;
 class ConnectedClientsSheet;
 class MainWindow;
 class ModifierFlagsFilter;
+class ProfileOffer;
 class Sheet;
 struct AlertText;
 struct EntryProblem;
@@ -62,6 +64,8 @@ public:
 
     // The runner, created when launching has finished.
     std::unique_ptr<TaskWrapper> unixTask;
+    // What the "Connected Clients…" sheet shows and does; owned by its sheet.
+    ConnectedClientsSheet* connectedClients = nullptr;
 
     // Outlets, set from the window resource.
     Sheet* loginPanel = nullptr;
@@ -87,7 +91,6 @@ public:
     Sheet* setupCheckPanel = nullptr;
     QTableWidget* setupChecksTable = nullptr;
     Sheet* connectedClientsPanel = nullptr;
-    ConnectedClientsSheet* connectedClients = nullptr;
     AccountArrayController* userAccountsController = nullptr;
     QTableView* userAccountsTableView = nullptr;
     Sheet* userAccountsPanel = nullptr;
@@ -101,6 +104,12 @@ public:
     QLineEdit* userResetPasswordField = nullptr;
     QLineEdit* userResetPasswordVerifyField = nullptr;
     QLabel* portForwardingInfo = nullptr;
+    Sheet* sendProfilePanel = nullptr;
+    QLabel* sendProfileIntroField = nullptr;
+    QLabel* sendProfileCodeImage = nullptr;
+    QLineEdit* sendProfileAddressField = nullptr;
+    QLabel* sendProfileTimeLeftField = nullptr;
+    QLabel* sendProfileInfoField = nullptr;
 
     // Application shell: start-up, login and the reload (WindowController_Startup.cpp), installation
     // and de-installation (WindowController_Install.cpp), closing (WindowController_Closing.cpp),
@@ -162,6 +171,10 @@ public:
     void saveMobileConfigProfile(QObject* sender);
     // Whether the account sheets' signing box can be used: a certificate and key for the host.
     void setSignMobileConfigFileCheckBox();
+    // "Send Profile to Phone…" (WindowController_HandOver.cpp): the selected account's profile
+    // offered once at a one-time address, in a sheet whose closing ends the offer.
+    void sendProfileToPhone(QObject* sender);
+    void closeSendProfilePanel(QObject* sender);
 
     // Ends the sheet that holds the sending control, whichever subsystem's (WindowController.cpp).
     void closeSheet(QObject* sender);
@@ -203,6 +216,8 @@ private:
     void beginAlertSheet(const AlertText& text, std::function<void(int)> completionHandler = {});
     // What the confirmation's answer starts: the deletion of the named account.
     void deleteConfirmed(int returnCode, const std::string& userName);
+    // The time left, or how the offer ended, in its sheet.
+    void showOfferState();
 
     AppServices services_;
     // Made fresh for this run and removed with the controller: the resource directory may be
@@ -213,6 +228,9 @@ private:
     // Made once the window exists, so flagsChanged hears every change of the modifier keys.
     ModifierFlagsFilter* modifierFlagsFilter_ = nullptr;
     std::function<void(Action, QObject*)> actionObserver_;
+    // The open offer of "Send Profile to Phone…", and the tick that shows its time left.
+    std::unique_ptr<ProfileOffer> profileOffer_;
+    QTimer* offerTimer_ = nullptr;
 };
 
 } // namespace veltrona

@@ -4,7 +4,7 @@ namespace veltrona::cli {
 
 namespace {
 
-const std::set<std::string> kCommandFlags{"--apply", "--yes", "--sign", "--password-stdin"};
+const std::set<std::string> kCommandFlags{"--apply", "--yes", "--sign", "--password-stdin", "--serve"};
 
 // The value of "--name=value" or of the next argument.
 std::optional<std::string> takeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name,
@@ -43,6 +43,8 @@ ParsedOptions parseCliOptions(const std::vector<std::string>& arguments)
             options.admin = takeValue(arguments, i, "--admin", parsed);
         } else if (argument == "-o" || named(argument, "--output")) {
             options.outputFile = takeValue(arguments, i, argument == "-o" ? "-o" : "--output", parsed);
+        } else if (named(argument, "--bind")) {
+            options.bindAddress = takeValue(arguments, i, "--bind", parsed);
         } else if (argument == "--json") {
             options.json = true;
         } else if (argument == "--help" || argument == "-h") {
@@ -83,6 +85,11 @@ std::string usageText()
            "  profile NAME [-o FILE] [--sign] [--password-stdin]\n"
            "                                 write a client profile: to FILE, or to the Desktop as the\n"
            "                                 window does (signed with --sign when a certificate exists)\n"
+           "  profile NAME --serve [--bind ADDRESS] [--password-stdin]\n"
+           "                                 offer the profile \"Export Profile...\" writes (signed when a\n"
+           "                                 certificate exists) to a phone at a one-time HTTPS address,\n"
+           "                                 shown as a QR code: one download or 10 minutes, Ctrl-C ends\n"
+           "                                 it; it listens on the primary interface's address, or ADDRESS\n"
            "  suggest                        the proposed address range, DNS servers and host\n"
            "  check                          check the setup before a start: shared secret, accounts,\n"
            "                                 address range, DNS servers, UDP ports, root and packages,\n"

@@ -27,7 +27,12 @@ const Shape kShapes[] = {
     {"users", "add", 1, {}, false, "users add NAME"},
     {"users", "passwd", 1, {}, false, "users passwd NAME"},
     {"users", "delete", 1, {"--yes"}, false, "users delete NAME --yes"},
-    {"profile", "", 1, {"--sign", "--password-stdin"}, true, "profile NAME [-o FILE] [--sign] [--password-stdin]"},
+    {"profile",
+     "",
+     1,
+     {"--sign", "--password-stdin", "--serve"},
+     true,
+     "profile NAME [-o FILE] [--sign] [--password-stdin] | profile NAME --serve [--bind ADDRESS]"},
     {"suggest", "", 0, {}, false, "suggest"},
     {"check", "", 0, {}, false, "check"},
     {"check-update", "", 0, {}, false, "check-update"},
@@ -73,6 +78,15 @@ std::optional<Failure> checkCommandShape(const CliOptions& options)
         }
         if (options.outputFile && !shape.output)
             return refuse("-o does not go with " + std::string(shape.usage) + ".");
+        if (options.bindAddress && !options.flags.contains("--serve"))
+            return refuse("--bind goes with profile NAME --serve only.");
+        if (options.flags.contains("--serve")) {
+            if (options.outputFile || options.flags.contains("--sign"))
+                return refuse("profile NAME --serve offers the profile to a phone; it takes neither -o nor --sign "
+                              "(it is signed whenever a certificate and key exist).");
+            if (options.json)
+                return refuse("--json does not go with profile NAME --serve, which prints as it waits.");
+        }
         if (options.outputFile && options.flags.contains("--sign"))
             return refuse(
                 "--sign signs the profile written to the Desktop; a profile written with -o is never signed.");

@@ -5,6 +5,7 @@
 #include "cli/InputLines.h"
 #include "cli/Result.h"
 #include "cli/Session.h"
+#include "profiles/ProfileBuilder.h"
 
 namespace veltrona::cli {
 
@@ -15,6 +16,8 @@ Result settingsCommand(Session& session, const CliOptions& options);
 Result secretCommand(Session& session, InputLines& input);
 Result usersCommand(Session& session, const CliOptions& options, InputLines& input);
 Result profileCommand(Session& session, const CliOptions& options, InputLines& input);
+// profile NAME --serve, with the profile built as profileCommand builds it.
+Result serveProfile(Session& session, const CliOptions& options, const ProfileBuild& build, const ProfileInput& input);
 Result suggestCommand(Session& session);
 // Exit 1 when a setup check failed; the report goes to standard output either way.
 Result checkCommand(Session& session);

@@ -1,6 +1,6 @@
 // profile NAME: a client profile for a listed VPN user, from the installed settings. To FILE as the
 // save dialog writes it (never signed), else onto the Desktop as the window writes it after an
-// account's password was typed, signed with --sign.
+// account's password was typed, signed with --sign; with --serve, to a phone (ProfileServeCommand).
 #include "cli/AccountView.h"
 #include "cli/Commands.h"
 #include "cli/ServerView.h"
@@ -66,6 +66,8 @@ Result profileCommand(Session& session, const CliOptions& options, InputLines& i
         return failed(kPlatformFailed,
                       "The profile template cannot be read: " + profileTemplatePath(session.resourceDirectory()));
 
+    if (options.flags.contains("--serve"))
+        return serveProfile(session, options, build, profileInput);
     if (!options.outputFile)
         return desktopExport(session, build, profileInput, options.flags.contains("--sign"));
     if (Status saved = saveProfile(build.profile, *options.outputFile); !saved)

@@ -33,7 +33,7 @@ dpkg-deb -f "$deb" Description | grep -q '^ *;' && fail "the description has a s
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "check-deb: Depends: $depends"
-for package in libqt6widgets6 libplist curl openssl libc6; do
+for package in libqt6widgets6 libplist libcpp-httplib libqrencode curl openssl libc6; do
     echo "$depends" | grep -q "$package" || fail "Depends lacks $package"
 done
 dpkg-deb -f "$deb" Recommends | grep -q softether-vpnserver || fail "Recommends lacks softether-vpnserver"

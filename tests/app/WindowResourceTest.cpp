@@ -58,7 +58,8 @@ protected:
     QList<QWidget*> allWindows() const
     {
         return {window->window(),        window->loginPanel,        window->sharedSecretPanel,
-                window->setupCheckPanel, window->userAccountsPanel, window->userResetPasswordPanel};
+                window->setupCheckPanel, window->userAccountsPanel, window->userResetPasswordPanel,
+                window->sendProfilePanel, window->connectedClientsPanel};
     }
 
     AppTestBed bed;
@@ -90,6 +91,7 @@ TEST_F(WindowResource, EveryOutletIsFoundUnderItsOwnName)
         {"sharedSecretInfoField", window->sharedSecretInfoField},
         {"setupCheckPanel", window->setupCheckPanel},
         {"setupChecksTable", window->setupChecksTable},
+        {"connectedClientsPanel", window->connectedClientsPanel},
         {"userAccountsController", window->userAccountsController},
         {"userAccountsTableView", window->userAccountsTableView},
         {"userAccountsPanel", window->userAccountsPanel},
@@ -103,13 +105,19 @@ TEST_F(WindowResource, EveryOutletIsFoundUnderItsOwnName)
         {"userResetPasswordField", window->userResetPasswordField},
         {"userResetPasswordVerifyField", window->userResetPasswordVerifyField},
         {"portForwardingInfo", window->portForwardingInfo},
+        {"sendProfilePanel", window->sendProfilePanel},
+        {"sendProfileIntroField", window->sendProfileIntroField},
+        {"sendProfileCodeImage", window->sendProfileCodeImage},
+        {"sendProfileAddressField", window->sendProfileAddressField},
+        {"sendProfileTimeLeftField", window->sendProfileTimeLeftField},
+        {"sendProfileInfoField", window->sendProfileInfoField},
     };
     // Every outlet the controller declares is checked here, none left out.
     std::set<std::string> listed;
     for (const auto& outlet : outlets)
         listed.insert(outlet.first);
     EXPECT_EQ(listed, declaredOutlets());
-    EXPECT_EQ(listed.size(), 35U);
+    EXPECT_EQ(listed.size(), 42U);
     std::set<QObject*> distinct;
     for (const auto& [name, outlet] : outlets) {
         ASSERT_NE(outlet, nullptr) << name;

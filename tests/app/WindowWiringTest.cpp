@@ -71,6 +71,7 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
         {menuItem("addUserAction"), &WindowController::addUser},
         {menuItem("resetPasswordAction"), &WindowController::handleDoubleClick},
         {menuItem("deleteUserAction"), &WindowController::deleteUser},
+        {menuItem("sendProfileToPhoneAction"), &WindowController::sendProfileToPhone},
         {menuItem("checkForUpdatesAction"), &WindowController::checkForUpdates},
         {menuItem("homePageAction"), &WindowController::loadURL},
         {menuItem("productPageAction"), &WindowController::loadURL},
@@ -97,6 +98,8 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
          window->userResetPasswordPanel},
         {button(window->userResetPasswordPanel, "userResetPasswordCancelButton"), &WindowController::closeSheet,
          window->userResetPasswordPanel},
+        {button(window->sendProfilePanel, "sendProfileDoneButton"), &WindowController::closeSendProfilePanel,
+         window->sendProfilePanel},
     };
 
     // The table covers every menu item and every push button there is, but the two File items
@@ -116,7 +119,7 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
     for (QWidget* top :
          {main, static_cast<QWidget*>(window->loginPanel), static_cast<QWidget*>(window->sharedSecretPanel),
           static_cast<QWidget*>(window->setupCheckPanel), static_cast<QWidget*>(window->userAccountsPanel),
-          static_cast<QWidget*>(window->userResetPasswordPanel)}) {
+          static_cast<QWidget*>(window->userResetPasswordPanel), static_cast<QWidget*>(window->sendProfilePanel)}) {
         for (QPushButton* b : top->findChildren<QPushButton*>()) {
             if (b->window() == top) {
                 EXPECT_TRUE(covered.count(b)) << b->objectName().toStdString();
@@ -141,7 +144,8 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
             EXPECT_NE(bed.recorder.scripts().back().find("launchctl list"), std::string::npos)
                 << "VPN: refreshed the state";
         }
-        if (c.sheet && c.action == &WindowController::closeSheet) {
+        if (c.sheet
+            && (c.action == &WindowController::closeSheet || c.action == &WindowController::closeSendProfilePanel)) {
             EXPECT_FALSE(c.sheet->isVisible()) << "closeSheet: ends the sheet holding its sender";
         }
         if (c.sheet)
@@ -152,9 +156,13 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
     // What the actions that already work did. With nothing typed and no account listed, each
     // account action and the profile export beep once per control that sent it.
     const std::pair<Action, int> expectedBeeps[] = {
-        {&WindowController::doLogin, 1},           {&WindowController::saveUser, 1},
-        {&WindowController::saveNewPassword, 1},   {&WindowController::deleteUser, 2},
-        {&WindowController::handleDoubleClick, 2}, {&WindowController::saveMobileConfigProfile, 2},
+        {&WindowController::doLogin, 1},
+        {&WindowController::saveUser, 1},
+        {&WindowController::saveNewPassword, 1},
+        {&WindowController::deleteUser, 2},
+        {&WindowController::handleDoubleClick, 2},
+        {&WindowController::saveMobileConfigProfile, 2},
+        {&WindowController::sendProfileToPhone, 1},
     };
     for (const Case& c : cases) {
         int expected = 0;

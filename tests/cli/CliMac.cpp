@@ -12,12 +12,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path program()
+} // namespace
+
+fs::path CliMac::program()
 {
     return builtPlatformTool().parent_path() / "veltronactl";
 }
-
-} // namespace
 
 bool CliMac::available()
 {

@@ -17,6 +17,8 @@ public:
 
     // Whether veltronactl, shellTool and the stand-in tools are built.
     static bool available();
+    // The built veltronactl.
+    static std::filesystem::path program();
 
     // veltronactl ARGS with VELTRONA_PLATFORM_ROOT and (unless `environment` says otherwise)
     // VELTRONA_ADMIN_PASSWORD=secret; `input` on its standard input.
