@@ -31,6 +31,8 @@ const Shape kShapes[] = {
     {"suggest", "", 0, {}, false, "suggest"},
     {"check", "", 0, {}, false, "check"},
     {"check-update", "", 0, {}, false, "check-update"},
+    {"backup", "", 1, {"--passphrase-stdin"}, false, "backup FILE [--passphrase-stdin]"},
+    {"restore", "", 1, {"--passphrase-stdin", "--yes"}, false, "restore FILE [--passphrase-stdin] [--yes]"},
     {"uninstall", "", 0, {"--yes"}, false, "uninstall --yes"},
 };
 

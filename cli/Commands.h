@@ -19,6 +19,10 @@ Result suggestCommand(Session& session);
 // Exit 1 when a setup check failed; the report goes to standard output either way.
 Result checkCommand(Session& session);
 Result checkUpdateCommand(Session& session);
+// The passphrase from the terminal, or from standard input with --passphrase-stdin.
+Result backupCommand(Session& session, const CliOptions& options, InputLines& input);
+// Shows what the file holds and asks before it restores; --yes in place of the question.
+Result restoreCommand(Session& session, const CliOptions& options, InputLines& input);
 Result uninstallCommand(Session& session, const CliOptions& options);
 
 } // namespace veltrona::cli

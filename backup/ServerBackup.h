@@ -1,0 +1,43 @@
+#pragma once
+// What a backup holds, and its payload: an XML property list inside the sealed file.
+
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace veltrona {
+
+// One VPN account's directory record as `dscl -plist . -read` shows it: attribute names with
+// their values, data (ShadowHashData) in hex.
+struct BackedUpAccount {
+    std::string name;
+    std::vector<std::pair<std::string, std::vector<std::string>>> attributes;
+
+    std::string uniqueID() const;
+    bool operator==(const BackedUpAccount&) const = default;
+};
+
+struct ServerBackup {
+    std::string host;
+    std::string type;
+    std::string date; // when it was made, UTC, "YYYY-MM-DD HH:MM:SS UTC"
+    // Platform path -> bytes: the installation directory's files and the signing material.
+    std::map<std::string, std::string> files;
+    std::string sharedSecret;
+    std::vector<BackedUpAccount> accounts;
+
+    bool operator==(const ServerBackup&) const = default;
+};
+
+std::string backupPayload(const ServerBackup& backup);
+// Nothing when the payload is not one we wrote: not a property list, a member missing or of the
+// wrong kind, or a file path that is not one a backup may hold (see isRestorablePath).
+std::optional<ServerBackup> readBackupPayload(std::string_view payload);
+
+// Paths a restore may write: plain file names directly in the installation directory or in the
+// signing certificate and key folders; never "..", never deeper.
+bool isRestorablePath(const std::string& platformPath);
+
+} // namespace veltrona
