@@ -8,7 +8,6 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <sstream>
 
 namespace veltrona::cli {
 
@@ -85,15 +84,16 @@ Result restoreCommand(Session& session, const CliOptions& options, InputLines& i
 {
     const std::string& file = options.words[1];
     std::ifstream stream(file, std::ios::binary);
-    std::ostringstream bytes;
-    if (!stream || !(bytes << stream.rdbuf()))
+    // An empty file reads as no bytes, to be refused as no backup below, not as unreadable.
+    const std::string bytes(std::istreambuf_iterator<char>(stream), {});
+    if (!stream && !stream.eof())
         return failed(kRefused, "The backup file cannot be read: " + file);
     std::optional<Failure> failure;
     const std::optional<std::string> given = passphrase(options, input, "Passphrase: ", failure);
     if (!given)
         return failed(*failure);
 
-    const OpenedBackup opened = openBackup(bytes.str(), *given);
+    const OpenedBackup opened = openBackup(bytes, *given);
     if (!opened.payload)
         return failed(kRefused, backupOpenProblemText(opened.problem, opened.version));
     const std::optional<ServerBackup> backup = readBackupPayload(*opened.payload);
