@@ -35,6 +35,7 @@ struct AlertText;
 struct EntryProblem;
 struct ServerSettings;
 struct SetupCheck;
+struct ServerBackup;
 class ServerFileLocations;
 struct VpnConfigResult;
 class RunFolder;
@@ -98,6 +99,19 @@ public:
     QLineEdit* userResetPasswordField = nullptr;
     QLineEdit* userResetPasswordVerifyField = nullptr;
     QLabel* portForwardingInfo = nullptr;
+    Sheet* backUpPanel = nullptr;
+    QLineEdit* backUpFileField = nullptr;
+    QLineEdit* backUpPassphraseField = nullptr;
+    QLineEdit* backUpPassphraseVerifyField = nullptr;
+    QLabel* backUpInfoField = nullptr;
+    Sheet* restorePanel = nullptr;
+    QLineEdit* restoreFileField = nullptr;
+    QLineEdit* restorePassphraseField = nullptr;
+    QLabel* restoreSummaryLabel = nullptr;
+    QLabel* restoreSummaryField = nullptr;
+    QLabel* restoreInfoField = nullptr;
+    QPushButton* restoreOpenButton = nullptr;
+    QPushButton* restoreButton = nullptr;
 
     // Application shell: start-up, login and the reload (WindowController_Startup.cpp), installation
     // and de-installation (WindowController_Install.cpp), closing (WindowController_Closing.cpp),
@@ -158,6 +172,15 @@ public:
     // Whether the account sheets' signing box can be used: a certificate and key for the host.
     void setSignMobileConfigFileCheckBox();
 
+    // One-file backup and restore (WindowController_Backup.cpp): "Back Up Server…" asks where,
+    // then for the passphrase twice; "Restore Server…" asks which file, then for its passphrase,
+    // shows what it holds and restores on a second click.
+    void backUpServer(QObject* sender);
+    void closeBackUpPanel(QObject* sender);
+    void restoreServer(QObject* sender);
+    // Cancel (tag 0), Open (1) or Restore (2).
+    void closeRestorePanel(QObject* sender);
+
     // Ends the sheet that holds the sending control, whichever subsystem's (WindowController.cpp).
     void closeSheet(QObject* sender);
 
@@ -196,6 +219,8 @@ private:
     // A failed entry in a sheet: a beep, the message in the sheet's info field, the focus on the field.
     void reportEntryProblem(const EntryProblem& problem, QLabel* infoField, QLineEdit* field);
     void beginAlertSheet(const AlertText& text, std::function<void(int)> completionHandler = {});
+    // The restore sheet back at its first step, holding nothing of an opened backup.
+    void resetRestorePanel();
     // What the confirmation's answer starts: the deletion of the named account.
     void deleteConfirmed(int returnCode, const std::string& userName);
 
@@ -208,6 +233,8 @@ private:
     // Made once the window exists, so flagsChanged hears every change of the modifier keys.
     ModifierFlagsFilter* modifierFlagsFilter_ = nullptr;
     std::function<void(Action, QObject*)> actionObserver_;
+    // The backup the restore sheet opened, until it is restored or the sheet closes.
+    std::shared_ptr<ServerBackup> openedBackup_;
 };
 
 } // namespace veltrona

@@ -13,8 +13,9 @@ QImage snapshotOfWindow(const WindowController& controller)
 {
     QImage picture = controller.window()->grab().toImage();
     QPainter painter(&picture);
-    for (Sheet* sheet : {controller.loginPanel, controller.sharedSecretPanel, controller.setupCheckPanel,
-                         controller.userAccountsPanel, controller.userResetPasswordPanel}) {
+    for (Sheet* sheet :
+         {controller.loginPanel, controller.sharedSecretPanel, controller.setupCheckPanel, controller.userAccountsPanel,
+          controller.userResetPasswordPanel, controller.backUpPanel, controller.restorePanel}) {
         if (!sheet->isVisible())
             continue;
         const QPixmap sheetPicture = sheet->grab();

@@ -4,6 +4,8 @@
 #include <openssl/rand.h>
 
 #include <array>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 namespace veltrona {
@@ -187,6 +189,15 @@ OpenedBackup openBackup(std::string_view file, std::string_view passphrase)
         return opened;
     opened.payload = std::move(payload);
     return opened;
+}
+
+std::optional<std::string> readBackupFile(const std::filesystem::path& path)
+{
+    std::ifstream stream(path, std::ios::binary);
+    std::string bytes(std::istreambuf_iterator<char>(stream), {});
+    if (!stream && !stream.eof())
+        return std::nullopt;
+    return bytes;
 }
 
 std::string backupOpenProblemText(BackupOpenProblem problem, std::uint16_t version)

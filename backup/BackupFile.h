@@ -5,6 +5,7 @@
 // fails authentication like a changed byte of the payload.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,10 @@
 namespace veltrona {
 
 inline constexpr std::uint16_t kBackupFormatVersion = 1;
+inline constexpr const char* kNoPassphrase = "No passphrase was given.";
+inline constexpr const char* kPassphrasesDiffer = "The passphrases do not match.";
+// What save and open panels propose for a backup's name.
+inline constexpr const char* kBackupFileExtension = "backup";
 
 // Why a file does not open, each found as early as it can be: the structure before the key is
 // derived, the key and the tag last.
@@ -40,6 +45,9 @@ struct BackupKdfCost {
 std::optional<std::string> sealBackup(std::string_view payload, std::string_view passphrase, BackupKdfCost cost = {});
 
 OpenedBackup openBackup(std::string_view file, std::string_view passphrase);
+
+// A file's bytes (an empty file gives ""); nothing when it cannot be opened or read.
+std::optional<std::string> readBackupFile(const std::filesystem::path& path);
 
 // The user's message for a problem; `version` for NewerFormat.
 std::string backupOpenProblemText(BackupOpenProblem problem, std::uint16_t version);

@@ -5,9 +5,7 @@
 #include "cli/Commands.h"
 #include "foundation/AtomicFile.h"
 
-#include <fstream>
 #include <iostream>
-#include <iterator>
 
 namespace veltrona::cli {
 
@@ -25,7 +23,7 @@ std::optional<std::string> passphrase(const CliOptions& options, InputLines& inp
     }
     std::optional<std::string> line = input.next(prompt);
     if (!line || line->empty()) {
-        failure = Failure{kRefused, "No passphrase was given."};
+        failure = Failure{kRefused, kNoPassphrase};
         return std::nullopt;
     }
     return line;
@@ -64,7 +62,7 @@ Result backupCommand(Session& session, const CliOptions& options, InputLines& in
     // Piped input may give the repetition or not; a terminal always asks for it.
     const std::optional<std::string> again = input.next("Again: ");
     if ((again || InputLines::fromTerminal()) && again != first)
-        return failed(kRefused, "The passphrases do not match.");
+        return failed(kRefused, kPassphrasesDiffer);
 
     const CollectedBackup collected =
         collectBackup(session.locations(), session.runner(), std::chrono::system_clock::now());
@@ -83,17 +81,15 @@ Result backupCommand(Session& session, const CliOptions& options, InputLines& in
 Result restoreCommand(Session& session, const CliOptions& options, InputLines& input)
 {
     const std::string& file = options.words[1];
-    std::ifstream stream(file, std::ios::binary);
-    // An empty file reads as no bytes, to be refused as no backup below, not as unreadable.
-    const std::string bytes(std::istreambuf_iterator<char>(stream), {});
-    if (!stream && !stream.eof())
+    const std::optional<std::string> bytes = readBackupFile(file);
+    if (!bytes)
         return failed(kRefused, "The backup file cannot be read: " + file);
     std::optional<Failure> failure;
     const std::optional<std::string> given = passphrase(options, input, "Passphrase: ", failure);
     if (!given)
         return failed(*failure);
 
-    const OpenedBackup opened = openBackup(bytes, *given);
+    const OpenedBackup opened = openBackup(*bytes, *given);
     if (!opened.payload)
         return failed(kRefused, backupOpenProblemText(opened.problem, opened.version));
     const std::optional<ServerBackup> backup = readBackupPayload(*opened.payload);

@@ -58,7 +58,8 @@ protected:
     QList<QWidget*> allWindows() const
     {
         return {window->window(),        window->loginPanel,        window->sharedSecretPanel,
-                window->setupCheckPanel, window->userAccountsPanel, window->userResetPasswordPanel};
+                window->setupCheckPanel, window->userAccountsPanel, window->userResetPasswordPanel,
+                window->backUpPanel,     window->restorePanel};
     }
 
     AppTestBed bed;
@@ -103,13 +104,26 @@ TEST_F(WindowResource, EveryOutletIsFoundUnderItsOwnName)
         {"userResetPasswordField", window->userResetPasswordField},
         {"userResetPasswordVerifyField", window->userResetPasswordVerifyField},
         {"portForwardingInfo", window->portForwardingInfo},
+        {"backUpPanel", window->backUpPanel},
+        {"backUpFileField", window->backUpFileField},
+        {"backUpPassphraseField", window->backUpPassphraseField},
+        {"backUpPassphraseVerifyField", window->backUpPassphraseVerifyField},
+        {"backUpInfoField", window->backUpInfoField},
+        {"restorePanel", window->restorePanel},
+        {"restoreFileField", window->restoreFileField},
+        {"restorePassphraseField", window->restorePassphraseField},
+        {"restoreSummaryLabel", window->restoreSummaryLabel},
+        {"restoreSummaryField", window->restoreSummaryField},
+        {"restoreInfoField", window->restoreInfoField},
+        {"restoreOpenButton", window->restoreOpenButton},
+        {"restoreButton", window->restoreButton},
     };
     // Every outlet the controller declares is checked here, none left out.
     std::set<std::string> listed;
     for (const auto& outlet : outlets)
         listed.insert(outlet.first);
     EXPECT_EQ(listed, declaredOutlets());
-    EXPECT_EQ(listed.size(), 35U);
+    EXPECT_EQ(listed.size(), 48U);
     std::set<QObject*> distinct;
     for (const auto& [name, outlet] : outlets) {
         ASSERT_NE(outlet, nullptr) << name;
