@@ -160,10 +160,9 @@ void WindowController::closeRestorePanel(QObject* sender)
         if (opened.payload)
             backup = readBackupPayload(*opened.payload);
         if (!backup) {
-            const BackupOpenProblem problem =
-                opened.payload ? BackupOpenProblem::WrongPassphraseOrDamaged : opened.problem;
-            return refuse(services_.interaction, restoreInfoField, backupOpenProblemText(problem, opened.version),
-                          restorePassphraseField);
+            const std::string why =
+                opened.payload ? kBackupContentsDamaged : backupOpenProblemText(opened.problem, opened.version);
+            return refuse(services_.interaction, restoreInfoField, why, restorePassphraseField);
         }
         openedBackup_ = std::make_shared<ServerBackup>(std::move(*backup));
         restoreSummaryField->setText(qText(backupSummary(*openedBackup_)));

@@ -31,6 +31,9 @@ struct ServerBackup {
     bool operator==(const ServerBackup&) const = default;
 };
 
+// For a payload that opened but is not one we wrote.
+inline constexpr const char* kBackupContentsDamaged = "The backup file is damaged: what it holds is no server backup.";
+
 std::string backupPayload(const ServerBackup& backup);
 // Nothing when the payload is not one we wrote: not a property list, a member missing or of the
 // wrong kind, or a file path that is not one a backup may hold (see isRestorablePath).

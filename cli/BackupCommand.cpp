@@ -94,7 +94,7 @@ Result restoreCommand(Session& session, const CliOptions& options, InputLines& i
         return failed(kRefused, backupOpenProblemText(opened.problem, opened.version));
     const std::optional<ServerBackup> backup = readBackupPayload(*opened.payload);
     if (!backup)
-        return failed(kRefused, backupOpenProblemText(BackupOpenProblem::WrongPassphraseOrDamaged, 0));
+        return failed(kRefused, kBackupContentsDamaged);
 
     const std::string summary = backupSummary(*backup);
     if (!options.flags.contains("--yes")) {

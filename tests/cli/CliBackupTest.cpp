@@ -1,5 +1,7 @@
 // veltronactl backup and restore (issue 19): a server moved whole to a fresh Mac, damaged files
 // that change nothing, and accounts whose name or id another account holds.
+#include "backup/BackupFile.h"
+#include "backup/ServerBackup.h"
 #include "foundation/PlistIO.h"
 #include "platform/emulated/Directory.h"
 #include "platform/emulated/DirectoryAuthentication.h"
@@ -120,6 +122,16 @@ TEST(CliBackup, FreshMacGetsTheServerWithItsPasswordsIdsSecretAndFiles)
     const ProcessRun status = fresh.run({"status", "--json"});
     EXPECT_NE(status.out.find("\"sharedSecretSet\":true"), std::string::npos) << status.out;
     EXPECT_NE(status.out.find("\"accounts\":2"), std::string::npos) << status.out;
+
+    // Back after a mistake: a changed password and secret are put back; the VPN account is replaced.
+    ASSERT_EQ(fresh.run({"users", "passwd", "alice"}, "mistake\n").exitStatus, 0);
+    ASSERT_EQ(fresh.run({"secret", "set"}, "Mistake1\n").exitStatus, 0);
+    const ProcessRun again =
+        fresh.run({"restore", file.string(), "--passphrase-stdin", "--yes"}, std::string(kPassphrase) + "\n");
+    EXPECT_EQ(again.out, "The server is restored with the VPN accounts alice, bob.\n") << again.err;
+    EXPECT_TRUE(authenticateUser(Directory(fresh.root()), "alice", "correct horse", "").has_value());
+    EXPECT_EQ(recordOf(fresh, "alice"), recordOf(old, "alice"));
+    EXPECT_EQ(sharedSecret(fresh), "Sesame42");
 }
 
 TEST(CliBackup, DamagedOrRefusedRestoresChangeNothingAndSayWhich)
@@ -140,6 +152,16 @@ TEST(CliBackup, DamagedOrRefusedRestoresChangeNothingAndSayWhich)
         return copy;
     };
     auto flipped = [&](std::size_t at) { return changed(at, static_cast<char>(bytes[at] ^ 0x01)); };
+
+    // Sealed with the right passphrase, but holding what no backup of ours holds.
+    auto sealed = [](const ServerBackup& contents) {
+        return sealBackup(backupPayload(contents), kPassphrase, {10, 8, 1}).value_or("");
+    };
+    ServerBackup outside;
+    outside.files["/usr/local/quillfen/vpn/../../../../../tmp/planted"] = "x";
+    ServerBackup deeper;
+    deeper.files["/usr/local/quillfen/ssl/private/sub/host.key"] = "x";
+    const std::string damaged = "The backup file is damaged: what it holds is no server backup.";
 
     const std::string wrong = "The passphrase is wrong or the backup file is damaged (the encryption cannot tell "
                               "these apart).";
@@ -170,6 +192,13 @@ TEST(CliBackup, DamagedOrRefusedRestoresChangeNothingAndSayWhich)
          {"--yes"},
          "The file is not a Veltrona backup."},
         {"empty", "", kPassphrase, {"--yes"}, "The file is not a Veltrona backup."},
+        {"a path leading out of the server's folders", sealed(outside), kPassphrase, {"--yes"}, damaged},
+        {"a path below the key folder", sealed(deeper), kPassphrase, {"--yes"}, damaged},
+        {"sealed text that is no property list",
+         sealBackup("plain text", kPassphrase, {10, 8, 1}).value_or(""),
+         kPassphrase,
+         {"--yes"},
+         damaged},
         {"no confirmation", bytes, kPassphrase, {}, "Host: vpn.example.org\nType: L2TP\nVPN accounts: 2\nMade: "},
     };
 
@@ -196,7 +225,7 @@ TEST(CliBackup, DamagedOrRefusedRestoresChangeNothingAndSayWhich)
     EXPECT_EQ(sharedSecret(target), "Other123");
 }
 
-// Users' ids: alice 401 and bob 402 on the old Mac; on the new one an administrator is named alice
+// Users' ids: alice 401, bob 402, erin 403 on the old Mac; on the running new one an administrator is named alice
 // and the VPN account dave already holds 402.
 TEST(CliBackup, AccountsWhoseNameOrIdIsTakenAreSkippedAndNamed)
 {
@@ -232,13 +261,16 @@ TEST(CliBackup, AccountsWhoseNameOrIdIsTakenAreSkippedAndNamed)
     const std::map<std::string, std::string> admin = recordOf(target, "alice");
     ASSERT_EQ(target.run({"users", "add", "carol"}, "pw carol\n").exitStatus, 0);
     ASSERT_EQ(target.run({"users", "add", "dave"}, "pw dave\n").exitStatus, 0);
+    ASSERT_EQ(target.run({"start"}).exitStatus, 0);
 
     const ProcessRun restore =
         target.run({"restore", file.string(), "--passphrase-stdin", "--yes"}, std::string(kPassphrase) + "\n");
     EXPECT_EQ(restore.exitStatus, 0) << restore.err;
     EXPECT_EQ(restore.out, "The server is restored with the VPN accounts erin.\n"
                            "Skipped alice: the name is used by an account that is not a VPN account.\n"
-                           "Skipped bob: its user id 402 is used by dave.\n");
+                           "Skipped bob: its user id 402 is used by dave.\n"
+                           "The VPN server is restarted.\n");
+    EXPECT_TRUE(target.jobLoaded());
     EXPECT_EQ(recordOf(target, "alice"), admin);
     EXPECT_FALSE(target.hasUser("bob"));
     EXPECT_EQ(recordOf(target, "erin"), recordOf(old, "erin"));
