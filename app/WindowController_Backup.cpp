@@ -90,10 +90,12 @@ void WindowController::closeBackUpPanel(QObject* sender)
     if (collected.backup)
         sealed = sealBackup(backupPayload(*collected.backup), passphrase);
     Status written = collected.status;
-    if (sealed)
-        written = writeFileAtomically(file, *sealed, FileAccess::OwnerOnly);
-    else if (collected.backup)
+    if (sealed) {
+        if (Status status = writeFileAtomically(file, *sealed, FileAccess::OwnerOnly); !status)
+            written = Status::failure(1, "The backup could not be written to " + file + ": " + status.message());
+    } else if (collected.backup) {
         written = Status::failure(3, "The backup could not be encrypted.");
+    }
     stopProgress();
     if (!written)
         return refuse(services_.interaction, backUpInfoField, written.message(), backUpPassphraseField);
@@ -103,8 +105,8 @@ void WindowController::closeBackUpPanel(QObject* sender)
     closeSheet(sender);
     beginAlertSheet(AlertText{"The server is backed up.",
                               file + " holds the server files, the shared secret and "
-                                  + std::to_string(collected.backup->accounts.size())
-                                  + " VPN accounts. Keep the passphrase: without it the file cannot be restored.",
+                                  + vpnAccountCountText(collected.backup->accounts.size())
+                                  + ". Keep the passphrase: without it the file cannot be restored.",
                               {}});
 }
 

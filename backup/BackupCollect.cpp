@@ -35,19 +35,7 @@ std::optional<BackedUpAccount> readAccount(CommandRunner& runner, const std::str
     const PlistDictionary* attributes = record ? record->dictionary() : nullptr;
     if (!attributes)
         return std::nullopt;
-    BackedUpAccount account{name, {}};
-    for (const auto& [key, values] : *attributes) {
-        if (!values.array())
-            return std::nullopt;
-        std::vector<std::string> texts;
-        for (const PlistValue& value : *values.array()) {
-            if (!value.string())
-                return std::nullopt;
-            texts.push_back(*value.string());
-        }
-        account.attributes.emplace_back(key, std::move(texts));
-    }
-    return account;
+    return backedUpAccount(name, *attributes);
 }
 
 } // namespace

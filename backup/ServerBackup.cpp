@@ -26,8 +26,15 @@ std::optional<BackedUpAccount> readAccount(const PlistValue& value)
     const PlistValue* attributes = dictionary ? dictionary->find("Attributes") : nullptr;
     if (!name || name->empty() || !attributes || !attributes->dictionary())
         return std::nullopt;
-    BackedUpAccount account{*name, {}};
-    for (const auto& [key, values] : *attributes->dictionary()) {
+    return backedUpAccount(*name, *attributes->dictionary());
+}
+
+} // namespace
+
+std::optional<BackedUpAccount> backedUpAccount(std::string name, const PlistDictionary& attributes)
+{
+    BackedUpAccount account{std::move(name), {}};
+    for (const auto& [key, values] : attributes) {
         if (!values.array())
             return std::nullopt;
         std::vector<std::string> texts;
@@ -41,7 +48,10 @@ std::optional<BackedUpAccount> readAccount(const PlistValue& value)
     return account;
 }
 
-} // namespace
+std::string vpnAccountCountText(std::size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " VPN account" : " VPN accounts");
+}
 
 std::string BackedUpAccount::uniqueID() const
 {

@@ -1,6 +1,8 @@
 #pragma once
 // What a backup holds, and its payload: an XML property list inside the sealed file.
 
+#include "foundation/PlistValue.h"
+
 #include <map>
 #include <optional>
 #include <string>
@@ -35,6 +37,11 @@ struct ServerBackup {
 inline constexpr const char* kBackupContentsDamaged = "The backup file is damaged: what it holds is no server backup.";
 
 std::string backupPayload(const ServerBackup& backup);
+// "1 VPN account", "2 VPN accounts".
+std::string vpnAccountCountText(std::size_t count);
+// An account from a record's attributes as dscl's -plist output has them; nothing when a value
+// is not an array of strings.
+std::optional<BackedUpAccount> backedUpAccount(std::string name, const PlistDictionary& attributes);
 // Nothing when the payload is not one we wrote: not a property list, a member missing or of the
 // wrong kind, or a file path that is not one a backup may hold (see isRestorablePath).
 std::optional<ServerBackup> readBackupPayload(std::string_view payload);

@@ -73,8 +73,8 @@ Result backupCommand(Session& session, const CliOptions& options, InputLines& in
         return failed(kPlatformFailed, "The backup could not be encrypted.");
     if (Status written = writeFileAtomically(file, *sealed, FileAccess::OwnerOnly); !written)
         return failed(kRefused, "The backup could not be written to " + file + ": " + written.message());
-    return done("The server is backed up to " + file + " (" + std::to_string(collected.backup->accounts.size())
-                    + " VPN accounts).",
+    return done("The server is backed up to " + file + " (" + vpnAccountCountText(collected.backup->accounts.size())
+                    + ").",
                 {{"file", file}, {"accounts", static_cast<std::int64_t>(collected.backup->accounts.size())}});
 }
 

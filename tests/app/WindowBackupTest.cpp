@@ -85,7 +85,7 @@ TEST_F(BackupSheets, BackUpWithTheSamePassphraseTwiceThenRestoreWhatTheFileHolds
     EXPECT_EQ(bed.interaction.lastAlert()->messageText, QStringLiteral("The server is backed up."));
     EXPECT_EQ(bed.interaction.lastAlert()->informativeText.toStdString(),
               file.string()
-                  + " holds the server files, the shared secret and 1 VPN accounts. Keep the passphrase: without it "
+                  + " holds the server files, the shared secret and 1 VPN account. Keep the passphrase: without it "
                     "the file cannot be restored.");
     struct stat info { };
     ASSERT_EQ(::stat(file.c_str(), &info), 0);
