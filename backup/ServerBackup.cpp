@@ -24,7 +24,10 @@ std::optional<BackedUpAccount> readAccount(const PlistValue& value)
     const PlistDictionary* dictionary = value.dictionary();
     const std::string* name = dictionary ? stringMember(*dictionary, "Name") : nullptr;
     const PlistValue* attributes = dictionary ? dictionary->find("Attributes") : nullptr;
-    if (!name || name->empty() || !attributes || !attributes->dictionary())
+    // A name that is no record name could lead the record's path elsewhere or pass for an option.
+    if (!name || name->empty() || *name == "." || *name == ".." || name->front() == '-'
+        || name->find_first_of(std::string_view("/\0", 2)) != std::string::npos || !attributes
+        || !attributes->dictionary())
         return std::nullopt;
     return backedUpAccount(*name, *attributes->dictionary());
 }

@@ -43,7 +43,8 @@ std::string vpnAccountCountText(std::size_t count);
 // is not an array of strings.
 std::optional<BackedUpAccount> backedUpAccount(std::string name, const PlistDictionary& attributes);
 // Nothing when the payload is not one we wrote: not a property list, a member missing or of the
-// wrong kind, or a file path that is not one a backup may hold (see isRestorablePath).
+// wrong kind, a file path that is not one a backup may hold (see isRestorablePath), or an account
+// name that is no record name.
 std::optional<ServerBackup> readBackupPayload(std::string_view payload);
 
 // Paths a restore may write: plain file names directly in the installation directory or in the

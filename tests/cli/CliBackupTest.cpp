@@ -161,6 +161,8 @@ TEST(CliBackup, DamagedOrRefusedRestoresChangeNothingAndSayWhich)
     outside.files["/usr/local/quillfen/vpn/../../../../../tmp/planted"] = "x";
     ServerBackup deeper;
     deeper.files["/usr/local/quillfen/ssl/private/sub/host.key"] = "x";
+    ServerBackup climbing;
+    climbing.accounts.push_back({"../groups/admin", {{"dsAttrTypeStandard:UniqueID", {"401"}}}});
     const std::string damaged = "The backup file is damaged: what it holds is no server backup.";
 
     const std::string wrong = "The passphrase is wrong or the backup file is damaged (the encryption cannot tell "
@@ -194,6 +196,7 @@ TEST(CliBackup, DamagedOrRefusedRestoresChangeNothingAndSayWhich)
         {"empty", "", kPassphrase, {"--yes"}, "The file is not a Veltrona backup."},
         {"a path leading out of the server's folders", sealed(outside), kPassphrase, {"--yes"}, damaged},
         {"a path below the key folder", sealed(deeper), kPassphrase, {"--yes"}, damaged},
+        {"an account name leading out of the users", sealed(climbing), kPassphrase, {"--yes"}, damaged},
         {"sealed text that is no property list",
          sealBackup("plain text", kPassphrase, {10, 8, 1}).value_or(""),
          kPassphrase,
