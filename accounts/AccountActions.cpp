@@ -10,10 +10,6 @@ namespace veltrona {
 
 namespace {
 
-// Where account creation serialises choosing the new id and running the script, for the window
-// and veltronactl alike (a platform path).
-constexpr const char* kAccountCreationLockFolder = "/var/run/com.brantholm.vpn.accounts";
-
 std::string run(CommandRunner& runner, CommandArguments arguments)
 {
     runner.setArgs(std::move(arguments));

@@ -12,6 +12,10 @@
 
 namespace veltrona {
 
+// Where account creation (and a restore's accounts) serialise choosing an id and making the
+// record, for the window and veltronactl alike (a platform path).
+inline constexpr const char* kAccountCreationLockFolder = "/var/run/com.brantholm.vpn.accounts";
+
 // Refuses, running nothing more, a name or password that cannot reach the directory as it stands,
 // a name any record already has (letter case ignored, aliases too) or one confusable with a
 // record's name, and a full 401-499 range. Otherwise runs the creation script, under the

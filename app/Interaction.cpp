@@ -143,6 +143,34 @@ void Interaction::beginSavePanel(QWidget* window, const SavePanelOptions& option
     panel->open();
 }
 
+void Interaction::beginOpenPanel(QWidget* window, const SavePanelOptions& options, OpenPanelHandler completionHandler)
+{
+    if (mode_ != Mode::Interactive) {
+        if (openPanelNames_.empty()) {
+            completionHandler(QString());
+            return;
+        }
+        const QString file = QDir(options.directory).absoluteFilePath(openPanelNames_.front());
+        openPanelNames_.pop_front();
+        completionHandler(file);
+        return;
+    }
+    auto* panel = new QFileDialog(window);
+    panel->setOption(QFileDialog::DontUseNativeDialog);
+    panel->setAcceptMode(QFileDialog::AcceptOpen);
+    panel->setFileMode(QFileDialog::ExistingFile);
+    panel->setWindowModality(Qt::WindowModal);
+    panel->setWindowTitle(options.message);
+    panel->setNameFilters({QStringLiteral("*.%1").arg(options.allowedFileType), QStringLiteral("*")});
+    panel->setDirectory(options.directory);
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(panel, &QDialog::finished, panel, [panel, handler = std::move(completionHandler)](int result) {
+        const QStringList chosen = panel->selectedFiles();
+        handler(result == QDialog::Accepted && !chosen.isEmpty() ? chosen.front() : QString());
+    });
+    panel->open();
+}
+
 void Interaction::openURL(const QString& address)
 {
     openedURLs_.append(address);

@@ -73,6 +73,12 @@ public:
     // folder, and a name without an extension gets the allowed one.
     static QString savePanelChoice(const SavePanelOptions& options, const QString& typed);
 
+    // An open panel begun as a sheet on a window, for one existing file (`directory`, `message` and
+    // `allowedFileType` of the options count). The handler gets the chosen file, or an empty text
+    // when the user cancelled.
+    using OpenPanelHandler = std::function<void(const QString& file)>;
+    void beginOpenPanel(QWidget* window, const SavePanelOptions& options, OpenPanelHandler completionHandler);
+
     // NSWorkspace openURL:. Every address is recorded; only Interactive mode opens a browser.
     void openURL(const QString& address);
     const QStringList& openedURLs() const { return openedURLs_; }
@@ -89,6 +95,9 @@ public:
     // panel is cancelled (Scripted and Unattended modes).
     void queueSavePanelFileName(const QString& typed) { savePanelNames_.push_back(typed); }
     const QList<SavePanelOptions>& savePanels() const { return savePanels_; }
+    // The file the next open panel chooses (a bare name lies in the panel's folder); with none
+    // queued the panel is cancelled (Scripted and Unattended modes).
+    void queueOpenPanelFileName(const QString& typed) { openPanelNames_.push_back(typed); }
 
 private:
     std::optional<int> scriptedAnswer(const Alert& alert, bool asSheet);
@@ -98,6 +107,7 @@ private:
     int terminateCount_ = 0;
     std::deque<int> answers_;
     std::deque<QString> savePanelNames_;
+    std::deque<QString> openPanelNames_;
     QList<SavePanelOptions> savePanels_;
     QList<AlertRecord> alerts_;
     QStringList openedURLs_;

@@ -16,9 +16,11 @@
 #include "services/TaskWrapper.h"
 #include "vpnserver/RunFolder.h"
 
+#include "ui_BackUpPanel.h"
 #include "ui_LoginPanel.h"
 #include "ui_MainWindow.h"
 #include "ui_SendProfilePanel.h"
+#include "ui_RestorePanel.h"
 #include "ui_SetupCheckPanel.h"
 #include "ui_SharedSecretPanel.h"
 #include "ui_UserAccountsPanel.h"
@@ -35,7 +37,7 @@
 
 namespace veltrona {
 
-// The generated forms of the main window and its six sheets, kept for the controller's life: every
+// The generated forms of the main window and its eight sheets, kept for the controller's life: every
 // control is reached through a member the compiler checks, never looked up by its name.
 struct WindowController::Forms {
     Ui::MainWindow main;
@@ -45,6 +47,8 @@ struct WindowController::Forms {
     Ui::UserAccountsPanel userAccounts;
     Ui::UserResetPasswordPanel userResetPassword;
     Ui::SendProfilePanel sendProfile;
+    Ui::BackUpPanel backUp;
+    Ui::RestorePanel restore;
 };
 
 namespace {
@@ -149,8 +153,25 @@ void WindowController::loadWindowResource()
     offerTimer_->setInterval(1000);
     connect(offerTimer_, &QTimer::timeout, this, [this] { showOfferState(); });
 
+    backUpPanel = makeSheet(window_);
+    ui.backUp.setupUi(backUpPanel);
+    backUpFileField = ui.backUp.backUpFileField;
+    backUpPassphraseField = ui.backUp.backUpPassphraseField;
+    backUpPassphraseVerifyField = ui.backUp.backUpPassphraseVerifyField;
+    backUpInfoField = ui.backUp.backUpInfoField;
+
+    restorePanel = makeSheet(window_);
+    ui.restore.setupUi(restorePanel);
+    restoreFileField = ui.restore.restoreFileField;
+    restorePassphraseField = ui.restore.restorePassphraseField;
+    restoreSummaryLabel = ui.restore.restoreSummaryLabel;
+    restoreSummaryField = ui.restore.restoreSummaryField;
+    restoreInfoField = ui.restore.restoreInfoField;
+    restoreOpenButton = ui.restore.restoreOpenButton;
+    restoreButton = ui.restore.restoreButton;
+
     for (Sheet* sheet : {loginPanel, sharedSecretPanel, setupCheckPanel, connectedClientsPanel, userAccountsPanel,
-                         userResetPasswordPanel, sendProfilePanel})
+                         userResetPasswordPanel, sendProfilePanel, backUpPanel, restorePanel})
         applyWindowStyle(sheet);
     bindCheckBoxesToDefaults(userAccountsPanel, services_.defaults);
     bindCheckBoxesToDefaults(userResetPasswordPanel, services_.defaults);
@@ -198,12 +219,19 @@ void WindowController::connectActions()
         {ui.userResetPassword.userResetPasswordSaveButton, &WindowController::saveNewPassword},
         {ui.userResetPassword.userResetPasswordCancelButton, &WindowController::closeSheet},
         {ui.sendProfile.sendProfileDoneButton, &WindowController::closeSendProfilePanel},
+        {ui.backUp.backUpCancelButton, &WindowController::closeBackUpPanel},
+        {ui.backUp.backUpSaveButton, &WindowController::closeBackUpPanel},
+        {ui.restore.restoreCancelButton, &WindowController::closeRestorePanel},
+        {ui.restore.restoreOpenButton, &WindowController::closeRestorePanel},
+        {ui.restore.restoreButton, &WindowController::closeRestorePanel},
     };
     for (const auto& [button, method] : buttons)
         connectAction(button, &QAbstractButton::clicked, method);
 
     const std::pair<QAction*, Action> menuItems[] = {
         {ui.main.saveMobileConfigProfileAction, &WindowController::saveMobileConfigProfile},
+        {ui.main.backUpServerAction, &WindowController::backUpServer},
+        {ui.main.restoreServerAction, &WindowController::restoreServer},
         {ui.main.showSharedSecretPanelAction, &WindowController::showSharedSecretPanel},
         {ui.main.suggestIPAddressesAction, &WindowController::suggestIPAddresses},
         {ui.main.checkSetupAction, &WindowController::checkSetup},

@@ -38,6 +38,7 @@ struct AlertText;
 struct EntryProblem;
 struct ServerSettings;
 struct SetupCheck;
+struct ServerBackup;
 class ServerFileLocations;
 struct VpnConfigResult;
 class RunFolder;
@@ -110,6 +111,19 @@ public:
     QLineEdit* sendProfileAddressField = nullptr;
     QLabel* sendProfileTimeLeftField = nullptr;
     QLabel* sendProfileInfoField = nullptr;
+    Sheet* backUpPanel = nullptr;
+    QLineEdit* backUpFileField = nullptr;
+    QLineEdit* backUpPassphraseField = nullptr;
+    QLineEdit* backUpPassphraseVerifyField = nullptr;
+    QLabel* backUpInfoField = nullptr;
+    Sheet* restorePanel = nullptr;
+    QLineEdit* restoreFileField = nullptr;
+    QLineEdit* restorePassphraseField = nullptr;
+    QLabel* restoreSummaryLabel = nullptr;
+    QLabel* restoreSummaryField = nullptr;
+    QLabel* restoreInfoField = nullptr;
+    QPushButton* restoreOpenButton = nullptr;
+    QPushButton* restoreButton = nullptr;
 
     // Application shell: start-up, login and the reload (WindowController_Startup.cpp), installation
     // and de-installation (WindowController_Install.cpp), closing (WindowController_Closing.cpp),
@@ -176,6 +190,15 @@ public:
     void sendProfileToPhone(QObject* sender);
     void closeSendProfilePanel(QObject* sender);
 
+    // One-file backup and restore (WindowController_Backup.cpp): "Back Up Server…" asks where,
+    // then for the passphrase twice; "Restore Server…" asks which file, then for its passphrase,
+    // shows what it holds and restores on a second click.
+    void backUpServer(QObject* sender);
+    void closeBackUpPanel(QObject* sender);
+    void restoreServer(QObject* sender);
+    // Cancel (tag 0), Open (1) or Restore (2).
+    void closeRestorePanel(QObject* sender);
+
     // Ends the sheet that holds the sending control, whichever subsystem's (WindowController.cpp).
     void closeSheet(QObject* sender);
 
@@ -214,6 +237,8 @@ private:
     // A failed entry in a sheet: a beep, the message in the sheet's info field, the focus on the field.
     void reportEntryProblem(const EntryProblem& problem, QLabel* infoField, QLineEdit* field);
     void beginAlertSheet(const AlertText& text, std::function<void(int)> completionHandler = {});
+    // The restore sheet back at its first step, holding nothing of an opened backup.
+    void resetRestorePanel();
     // What the confirmation's answer starts: the deletion of the named account.
     void deleteConfirmed(int returnCode, const std::string& userName);
     // The time left, or how the offer ended, in its sheet.
@@ -231,6 +256,8 @@ private:
     // The open offer of "Send Profile to Phone…", and the tick that shows its time left.
     std::unique_ptr<ProfileOffer> profileOffer_;
     QTimer* offerTimer_ = nullptr;
+    // The backup the restore sheet opened, until it is restored or the sheet closes.
+    std::shared_ptr<ServerBackup> openedBackup_;
 };
 
 } // namespace veltrona

@@ -13,8 +13,10 @@ QImage snapshotOfWindow(const WindowController& controller)
 {
     QImage picture = controller.window()->grab().toImage();
     QPainter painter(&picture);
-    for (Sheet* sheet : {controller.loginPanel, controller.sharedSecretPanel, controller.setupCheckPanel, controller.connectedClientsPanel,
-                         controller.userAccountsPanel, controller.userResetPasswordPanel}) {
+    for (Sheet* sheet :
+         {controller.loginPanel, controller.sharedSecretPanel, controller.setupCheckPanel,
+          controller.connectedClientsPanel, controller.userAccountsPanel, controller.userResetPasswordPanel,
+          controller.sendProfilePanel, controller.backUpPanel, controller.restorePanel}) {
         if (!sheet->isVisible())
             continue;
         const QPixmap sheetPicture = sheet->grab();

@@ -50,6 +50,10 @@ Result dispatch(Session& session, const CliOptions& options, InputLines& input)
         return suggestCommand(session);
     if (command == "check")
         return checkCommand(session);
+    if (command == "backup")
+        return backupCommand(session, options, input);
+    if (command == "restore")
+        return restoreCommand(session, options, input);
     if (command == "check-update")
         return checkUpdateCommand(session);
     if (command == "sessions")

@@ -4,7 +4,8 @@ namespace veltrona::cli {
 
 namespace {
 
-const std::set<std::string> kCommandFlags{"--apply", "--yes", "--sign", "--password-stdin", "--serve"};
+const std::set<std::string> kCommandFlags{"--apply", "--yes", "--sign", "--password-stdin", "--serve",
+                                          "--passphrase-stdin"};
 
 // The value of "--name=value" or of the next argument.
 std::optional<std::string> takeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name,
@@ -99,6 +100,14 @@ std::string usageText()
            "  sessions disconnect NAME       end that account's sessions (it may connect again)\n"
            "  check-update                   ask the web site for a newer version\n"
            "  uninstall --yes                stop the server, remove its files and shared secret\n"
+           "  backup FILE [--passphrase-stdin]\n"
+           "                                 write the server files, shared secret, VPN accounts (with\n"
+           "                                 their password hashes) and signing material to FILE,\n"
+           "                                 encrypted with a passphrase (asked twice on the terminal)\n"
+           "  restore FILE [--passphrase-stdin] [--yes]\n"
+           "                                 show what a backup holds and, once confirmed (or with\n"
+           "                                 --yes), bring this Mac to that state; accounts whose name\n"
+           "                                 a non-VPN account has are skipped\n"
            "\n"
            "Global options:\n"
            "  --platform-root DIR   the emulated Mac to act on (default: $VELTRONA_PLATFORM_ROOT, else\n"
@@ -111,6 +120,8 @@ std::string usageText()
            "The administrator's password comes from VELTRONA_ADMIN_PASSWORD, else the password the\n"
            "window remembered in the keychain, else the first line of standard input (input that a\n"
            "command reads follows on the next lines). Passwords are never taken as arguments.\n"
+           "A backup's passphrase is read from the terminal without echo, or with --passphrase-stdin\n"
+           "from the next lines of standard input.\n"
            "\n"
            "Exit status: 0 done, 1 bad input or refused, 2 not authorized, 3 the platform failed.\n";
 }

@@ -19,7 +19,7 @@ struct CliOptions {
     bool verbose = false;                    // --verbose: the tools' own error output too
     // The command and its arguments, in order ("users", "add", "alice").
     std::vector<std::string> words;
-    // The command's own switches: --apply, --yes, --sign, --password-stdin, --serve.
+    // The command's own switches: --apply, --yes, --sign, --password-stdin, --serve, --passphrase-stdin.
     std::set<std::string> flags;
     std::optional<std::string> outputFile;  // -o FILE, --output FILE
     std::optional<std::string> bindAddress; // --bind ADDRESS (profile --serve)

@@ -38,6 +38,8 @@ const Shape kShapes[] = {
     {"check-update", "", 0, {}, false, "check-update"},
     {"sessions", "", 0, {}, false, "sessions"},
     {"sessions", "disconnect", 1, {}, false, "sessions disconnect NAME"},
+    {"backup", "", 1, {"--passphrase-stdin"}, false, "backup FILE [--passphrase-stdin]"},
+    {"restore", "", 1, {"--passphrase-stdin", "--yes"}, false, "restore FILE [--passphrase-stdin] [--yes]"},
     {"uninstall", "", 0, {"--yes"}, false, "uninstall --yes"},
 };
 

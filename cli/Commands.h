@@ -24,6 +24,10 @@ Result checkCommand(Session& session);
 Result checkUpdateCommand(Session& session);
 // "sessions", or "sessions disconnect NAME".
 Result sessionsCommand(Session& session, const CliOptions& options);
+// The passphrase from the terminal, or from standard input with --passphrase-stdin.
+Result backupCommand(Session& session, const CliOptions& options, InputLines& input);
+// Shows what the file holds and asks before it restores; --yes in place of the question.
+Result restoreCommand(Session& session, const CliOptions& options, InputLines& input);
 Result uninstallCommand(Session& session, const CliOptions& options);
 
 } // namespace veltrona::cli

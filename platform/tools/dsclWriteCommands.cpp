@@ -7,6 +7,7 @@
 #include "platform/tools/dsclCommands.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace veltrona {
 
@@ -45,6 +46,26 @@ const std::string& firstPasswordText(const std::vector<std::string>& values)
                          [](const std::string& v) { return v != "*" && v != "********"; });
 }
 
+// dscl shows ShadowHashData in hex; a value given back in that form is stored as the data it
+// stands for, so a record read out can be written back with its hashes.
+std::optional<PlistData> hashDataFromHex(std::string_view key, const std::vector<std::string>& values)
+{
+    if (key != "ShadowHashData" || values.size() != 1 || values[0].empty() || values[0].size() % 2 != 0)
+        return std::nullopt;
+    PlistData data;
+    for (std::size_t i = 0; i < values[0].size(); i += 2) {
+        int byte = 0;
+        for (char c : values[0].substr(i, 2)) {
+            const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+            if (digit < 0)
+                return std::nullopt;
+            byte = byte * 16 + digit;
+        }
+        data.push_back(static_cast<std::uint8_t>(byte));
+    }
+    return data;
+}
+
 bool needsRecord(DsclContext& context)
 {
     if (!context.path.recordName.empty())
@@ -78,7 +99,10 @@ int dsclCreate(DsclContext& context)
         change = [key, values](Record& record) {
             if (isPasswordText(key, values))
                 return setPassword(record, firstPasswordText(values));
-            record.setValues(key, values);
+            if (std::optional<PlistData> hash = hashDataFromHex(key, values))
+                record.setData(key, std::move(*hash));
+            else
+                record.setValues(key, values);
             return Status::success();
         };
     }

@@ -63,14 +63,16 @@ TEST(WindowAccessibility, SheetButtonsAndCheckBoxesAreNamedByTheirTitles)
     int buttons = 0;
     for (QDialog* sheet :
          {static_cast<QDialog*>(window.sharedSecretPanel), static_cast<QDialog*>(window.userAccountsPanel),
-          static_cast<QDialog*>(window.userResetPasswordPanel)}) {
+          static_cast<QDialog*>(window.userResetPasswordPanel), static_cast<QDialog*>(window.backUpPanel),
+          static_cast<QDialog*>(window.restorePanel)}) {
         for (QAbstractButton* button : sheet->findChildren<QAbstractButton*>()) {
             SCOPED_TRACE(button->objectName().toStdString());
             EXPECT_EQ(accessibleText(button, QAccessible::Name), titleWithoutAccelerators(button->text()));
             ++buttons;
         }
     }
-    EXPECT_EQ(buttons, 10) << "two buttons on each sheet, two check boxes on each account sheet";
+    EXPECT_EQ(buttons, 15) << "two buttons on each sheet (three on the restore sheet), two check boxes on each "
+                              "account sheet";
 }
 
 TEST(WindowAccessibility, MessageLabelsSayTheirMessage)
@@ -83,6 +85,10 @@ TEST(WindowAccessibility, MessageLabelsSayTheirMessage)
         {window.passwordInfoField, QStringLiteral("Access failed : Cannot authenticate the Administrator.")},
         {window.userAccountsInfoField, QStringLiteral("The passwords do not match.")},
         {window.userResetPasswordInfoField, QStringLiteral("The password is too short.")},
+        {window.backUpInfoField, QStringLiteral("The passphrases do not match.")},
+        {window.restoreInfoField, QStringLiteral("The file is not a Veltrona backup.")},
+        {window.restoreSummaryField, QStringLiteral("Host: vpn.example.org\nType: L2TP\nVPN accounts: 2\nMade: "
+                                                    "2026-01-01 00:00:00 UTC")},
     };
     for (const auto& [label, message] : labels) {
         SCOPED_TRACE(label->objectName().toStdString());

@@ -59,7 +59,8 @@ protected:
     {
         return {window->window(),        window->loginPanel,        window->sharedSecretPanel,
                 window->setupCheckPanel, window->userAccountsPanel, window->userResetPasswordPanel,
-                window->sendProfilePanel, window->connectedClientsPanel};
+                window->sendProfilePanel, window->connectedClientsPanel, window->backUpPanel,
+                window->restorePanel};
     }
 
     AppTestBed bed;
@@ -111,13 +112,26 @@ TEST_F(WindowResource, EveryOutletIsFoundUnderItsOwnName)
         {"sendProfileAddressField", window->sendProfileAddressField},
         {"sendProfileTimeLeftField", window->sendProfileTimeLeftField},
         {"sendProfileInfoField", window->sendProfileInfoField},
+        {"backUpPanel", window->backUpPanel},
+        {"backUpFileField", window->backUpFileField},
+        {"backUpPassphraseField", window->backUpPassphraseField},
+        {"backUpPassphraseVerifyField", window->backUpPassphraseVerifyField},
+        {"backUpInfoField", window->backUpInfoField},
+        {"restorePanel", window->restorePanel},
+        {"restoreFileField", window->restoreFileField},
+        {"restorePassphraseField", window->restorePassphraseField},
+        {"restoreSummaryLabel", window->restoreSummaryLabel},
+        {"restoreSummaryField", window->restoreSummaryField},
+        {"restoreInfoField", window->restoreInfoField},
+        {"restoreOpenButton", window->restoreOpenButton},
+        {"restoreButton", window->restoreButton},
     };
     // Every outlet the controller declares is checked here, none left out.
     std::set<std::string> listed;
     for (const auto& outlet : outlets)
         listed.insert(outlet.first);
     EXPECT_EQ(listed, declaredOutlets());
-    EXPECT_EQ(listed.size(), 42U);
+    EXPECT_EQ(listed.size(), 55U);
     std::set<QObject*> distinct;
     for (const auto& [name, outlet] : outlets) {
         ASSERT_NE(outlet, nullptr) << name;

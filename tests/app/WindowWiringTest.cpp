@@ -63,6 +63,8 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
     };
     const std::vector<Case> cases = {
         {menuItem("saveMobileConfigProfileAction"), &WindowController::saveMobileConfigProfile},
+        {menuItem("backUpServerAction"), &WindowController::backUpServer},
+        {menuItem("restoreServerAction"), &WindowController::restoreServer},
         {menuItem("showSharedSecretPanelAction"), &WindowController::showSharedSecretPanel},
         {menuItem("suggestIPAddressesAction"), &WindowController::suggestIPAddresses},
         {menuItem("checkSetupAction"), &WindowController::checkSetup},
@@ -100,6 +102,12 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
          window->userResetPasswordPanel},
         {button(window->sendProfilePanel, "sendProfileDoneButton"), &WindowController::closeSendProfilePanel,
          window->sendProfilePanel},
+        {button(window->backUpPanel, "backUpCancelButton"), &WindowController::closeBackUpPanel, window->backUpPanel},
+        {button(window->backUpPanel, "backUpSaveButton"), &WindowController::closeBackUpPanel, window->backUpPanel},
+        {button(window->restorePanel, "restoreCancelButton"), &WindowController::closeRestorePanel,
+         window->restorePanel},
+        {button(window->restorePanel, "restoreOpenButton"), &WindowController::closeRestorePanel, window->restorePanel},
+        {button(window->restorePanel, "restoreButton"), &WindowController::closeRestorePanel, window->restorePanel},
     };
 
     // The table covers every menu item and every push button there is, but the two File items
@@ -119,7 +127,8 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
     for (QWidget* top :
          {main, static_cast<QWidget*>(window->loginPanel), static_cast<QWidget*>(window->sharedSecretPanel),
           static_cast<QWidget*>(window->setupCheckPanel), static_cast<QWidget*>(window->userAccountsPanel),
-          static_cast<QWidget*>(window->userResetPasswordPanel), static_cast<QWidget*>(window->sendProfilePanel)}) {
+          static_cast<QWidget*>(window->userResetPasswordPanel), static_cast<QWidget*>(window->sendProfilePanel),
+          static_cast<QWidget*>(window->backUpPanel), static_cast<QWidget*>(window->restorePanel)}) {
         for (QPushButton* b : top->findChildren<QPushButton*>()) {
             if (b->window() == top) {
                 EXPECT_TRUE(covered.count(b)) << b->objectName().toStdString();
@@ -154,7 +163,8 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
     }
 
     // What the actions that already work did. With nothing typed and no account listed, each
-    // account action and the profile export beep once per control that sent it.
+    // account action and the profile export beep once per control that sent it; so do the backup
+    // sheet's "Back Up" and the restore sheet's "Open" (no passphrase, no file).
     const std::pair<Action, int> expectedBeeps[] = {
         {&WindowController::doLogin, 1},
         {&WindowController::saveUser, 1},
@@ -163,6 +173,8 @@ TEST_F(WindowWiring, EveryMenuItemAndButtonRunsItsActionWithItselfAsSender)
         {&WindowController::handleDoubleClick, 2},
         {&WindowController::saveMobileConfigProfile, 2},
         {&WindowController::sendProfileToPhone, 1},
+        {&WindowController::closeBackUpPanel, 1},
+        {&WindowController::closeRestorePanel, 1},
     };
     for (const Case& c : cases) {
         int expected = 0;

@@ -170,6 +170,14 @@ class ServedMac:
             footprint = self.server_footprint()
         return footprint
 
+    def fresh_root(self):
+        """Replaces the emulated Mac with a new one; the server must have been stopped."""
+        if self.server_pids():
+            raise AssertionError("the server still runs: %s" % self.server_pids())
+        shutil.rmtree(self.root)
+        run([os.path.join(build_bin(), "veltrona-platform"), "init", self.root, "--admin", "admin"],
+            input_text=ADMIN_PASSWORD + "\n", check=True)
+
     def server_pids(self):
         return run(["ip", "netns", "pids", self.server_ns]).stdout.split()
 

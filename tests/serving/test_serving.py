@@ -259,6 +259,26 @@ class ServingTest(unittest.TestCase):
         self.assertEqual(self.mac.server_pids(), [], "de-installation left a process of the server")
 
 
+    def test_a_backup_restored_on_a_fresh_mac_serves_its_old_accounts(self):
+        backup = os.path.join(self.mac.folder, "server.backup")
+        self.mac.ctl("backup", backup, "--passphrase-stdin", input_text="pass phrase\npass phrase\n")
+        self.mac.ctl("uninstall", "--yes")
+        self.mac.fresh_root()
+        self.assertEqual(self.mac.status()["accounts"], 0)
+        self.mac.ctl("restore", backup, "--passphrase-stdin", "--yes", input_text="pass phrase\n")
+        self.mac.ctl("start")
+        self.mac.wait_serving()
+        self.assertConnects("alice", "correct horse")
+        self.assertRefused("alice", "wrong horse")
+
+        # Restored onto a running server: it restarts on the restored state, the old secret back.
+        self.mac.ctl("secret", "set", input_text=OTHER_PSK + "\n")
+        self.mac.ctl("users", "passwd", "alice", input_text="battery staple\n")
+        out = self.mac.ctl("restore", backup, "--passphrase-stdin", "--yes", input_text="pass phrase\n")
+        self.assertIn("The VPN server is restarted.", out)
+        self.mac.wait_serving()
+        self.assertConnects("alice", "correct horse")
+
     def test_connect_and_disconnect_cycles_leave_nothing_behind(self):
         # Room for ten at once while ended sessions' leases are given back.
         self.mac.ctl("settings", "set", "range=192.168.77.10-192.168.77.250", "--apply")
