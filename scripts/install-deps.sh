@@ -6,7 +6,7 @@ set -eu
 packages="build-essential cmake ninja-build pkg-config ccache
 qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
 libplist-dev libplist-utils libssl-dev libicu-dev openssl curl dnsutils
-nlohmann-json3-dev libcpp-httplib-dev libqrencode-dev zbar-tools
+nlohmann-json3-dev libcpp-httplib-dev libqrencode-dev zbar-tools libjemalloc2
 libgtest-dev libgmock-dev libbenchmark-dev locales
 xvfb xauth
 softether-vpnserver iproute2 python3 python3-pycryptodome"

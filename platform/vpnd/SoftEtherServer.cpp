@@ -37,7 +37,7 @@ constexpr Place kPlaces[] = {
 
 // In the new namespaces, as their first process: the paths made ours, then the server. A fresh
 // tmpfs over each parent means the host's folders are neither used nor made.
-[[noreturn]] void becomeServer(const std::filesystem::path& state, const std::filesystem::path& preload)
+[[noreturn]] void becomeServer(const std::filesystem::path& state, const std::string& preload)
 {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     // vpnd waits for its signals through a descriptor; the server gets them as usual.
@@ -112,7 +112,13 @@ SoftEtherServer::~SoftEtherServer()
     stop();
 }
 
-Status SoftEtherServer::start(const std::string& configuration, const std::filesystem::path& preload)
+std::filesystem::path installedJemalloc()
+{
+    const std::filesystem::path library = std::filesystem::path(VELTRONA_SYSTEM_LIBRARY_DIR) / "libjemalloc.so.2";
+    return access(library.c_str(), R_OK) == 0 ? library : std::filesystem::path();
+}
+
+Status SoftEtherServer::start(const std::string& configuration, const std::vector<std::filesystem::path>& preloads)
 {
     std::error_code ec;
     for (const std::filesystem::path& folder : {state_, state_ / "lib", state_ / "run", state_ / "log"})
@@ -133,6 +139,9 @@ Status SoftEtherServer::start(const std::string& configuration, const std::files
                                              FileAccess::AsBefore, within_);
     if (!names.ok())
         return names;
+    std::string preload;
+    for (const std::filesystem::path& object : preloads)
+        preload += (preload.empty() ? "" : ":") + object.string();
     // clone with namespace flags, used as fork: the child is the first process of its namespace.
     const long child = syscall(SYS_clone, CLONE_NEWPID | CLONE_NEWNS | SIGCHLD, nullptr, nullptr, nullptr, nullptr);
     if (child < 0)

@@ -10,10 +10,15 @@
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace veltrona {
 
 inline constexpr const char* kSoftEtherServerProgram = "/usr/libexec/softether/vpnserver/vpnserver";
+
+// jemalloc, preloaded when installed: with glibc's allocator SoftEther's resident memory keeps
+// growing over thousands of connections; jemalloc reuses and returns what it frees.
+std::filesystem::path installedJemalloc();
 
 class SoftEtherServer {
 public:
@@ -24,9 +29,9 @@ public:
     SoftEtherServer(const SoftEtherServer&) = delete;
     SoftEtherServer& operator=(const SoftEtherServer&) = delete;
 
-    // Writes the configuration (owner-only) and starts the server, with `preload` (a shared
-    // object) preloaded when given.
-    Status start(const std::string& configuration, const std::filesystem::path& preload = {});
+    // Writes the configuration (owner-only) and starts the server with these shared objects
+    // preloaded.
+    Status start(const std::string& configuration, const std::vector<std::filesystem::path>& preloads = {});
     // Whether UDP 500 and 4500 are bound in this network namespace before the time is up.
     bool waitUntilListening(std::chrono::milliseconds limit) const;
     // The exit status once it has ended on its own; nothing while it runs.

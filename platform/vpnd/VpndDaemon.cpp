@@ -194,8 +194,12 @@ int runVpnd(const std::vector<std::string>& arguments, const PlatformPaths& path
     const std::filesystem::path channelFile = paths.map(kAdminChannelFile);
     std::error_code ec;
     std::filesystem::remove(channelFile, ec);
-    if (const Status started = server.start(*configuration, admin ? preload : std::filesystem::path());
-        !started.ok())
+    std::vector<std::filesystem::path> preloads;
+    if (admin)
+        preloads.push_back(preload);
+    if (std::filesystem::path jemalloc = installedJemalloc(); !jemalloc.empty())
+        preloads.push_back(std::move(jemalloc));
+    if (const Status started = server.start(*configuration, preloads); !started.ok())
         return idle(started.message(), signals, log);
     if (!server.waitUntilListening(kStartLimit)) {
         server.stop();

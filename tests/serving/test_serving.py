@@ -293,6 +293,7 @@ class ServingTest(unittest.TestCase):
         self.assertEqual(after["sessions_ended"], after["sessions_created"], "a session was left open")
         self.assertEqual(after["processes"], before["processes"])
         self.assertLessEqual(after["descriptors"], before["descriptors"] + 4)
+        self.wait_sessions([])
 
 
 if __name__ == "__main__":
