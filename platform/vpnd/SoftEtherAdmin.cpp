@@ -69,6 +69,8 @@ SoftEtherAdmin::SoftEtherAdmin(const AdminChannel& channel)
     client_->set_read_timeout(5, 0);
     client_->set_write_timeout(5, 0);
     client_->set_keep_alive(true);
+    // One request goes out as one segment, not held back until the last one is acknowledged.
+    client_->set_tcp_nodelay(true);
     client_->set_ca_cert_store(storeOf(channel.certificatePem));
     client_->enable_server_certificate_verification(true);
 }
