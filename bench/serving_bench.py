@@ -97,6 +97,7 @@ def main():
         end = time.monotonic() + 60
         while time.monotonic() < end and len(sessions(mac)) < CLIENTS:
             time.sleep(0.5)
+        time.sleep(5)  # the last ones' set-up traffic over: measured while they are simply connected
         memory["kib"] = mac.server_footprint()["resident_kib"]
         listed = sessions(mac)
         status_times, sessions_times = [], []
