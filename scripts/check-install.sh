@@ -10,7 +10,8 @@ fail() { echo "check-install: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" > "$prefix/install.log" || fail "cmake --install failed"
 for file in bin/Veltrona bin/veltronactl bin/veltrona-platform libexec/veltrona/shellTool libexec/veltrona/veltrona-platform \
-            libexec/veltrona/mac-tools/dscl libexec/veltrona/mac-tools/vpnd libexec/veltrona/VPNStuff/com.brantholm.vpn.plist \
+            libexec/veltrona/mac-tools/dscl libexec/veltrona/mac-tools/vpnd libexec/veltrona/mac-tools/vpnsessions \
+            libexec/veltrona/mac-tools/loopback-bind.so libexec/veltrona/VPNStuff/com.brantholm.vpn.plist \
             share/veltrona/VPNStuff/VPN.mobileconfig share/applications/veltrona.desktop \
             share/icons/hicolor/scalable/apps/veltrona.svg share/icons/hicolor/48x48/apps/veltrona.png \
             share/man/man1/veltronactl.1; do
