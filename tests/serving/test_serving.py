@@ -100,14 +100,27 @@ class ServingTest(unittest.TestCase):
         self.addCleanup(lambda: client.poll() is None and (client.kill(), client.wait()))
         return client
 
+    def connected(self, client):
+        """Reads the client's report up to its ping: it holds a whole session from then on."""
+        seen = ""
+        for line in client.stdout:
+            seen += line
+            if line.startswith("stage ping"):
+                self.assertTrue(line.startswith("stage ping ok"), seen)
+                return
+        self.fail("the client ended before its ping: " + seen)
+
     def sessions(self):
         return json.loads(self.mac.ctl("sessions", "--json"))["sessions"]
 
     def wait_sessions(self, accounts, limit=15.0):
+        """The list once it names these accounts, each with its tunnel address known."""
         end = time.monotonic() + limit
-        while sorted(s["account"] for s in self.sessions()) != sorted(accounts) and time.monotonic() < end:
-            time.sleep(0.2)
         listed = self.sessions()
+        while (sorted(s["account"] for s in listed) != sorted(accounts)
+               or not all(s["tunnelAddress"] for s in listed)) and time.monotonic() < end:
+            time.sleep(0.2)
+            listed = self.sessions()
         self.assertEqual(sorted(s["account"] for s in listed), sorted(accounts), listed)
         return listed
 
@@ -121,8 +134,10 @@ class ServingTest(unittest.TestCase):
         self.assertEqual(self.sessions(), [])
         self.mac.ctl("users", "add", "bob", input_text="bob's pass\n")
         self.mac.ctl("users", "add", "carol", input_text="carol's pass\n")
-        alice, bob = self.hold("alice", "correct horse"), self.hold("bob", "bob's pass")
         started = time.time()
+        alice, bob = self.hold("alice", "correct horse"), self.hold("bob", "bob's pass")
+        self.connected(alice)
+        self.connected(bob)
         listed = self.wait_sessions(["alice", "bob"])
         tunnel = {}
         for session in listed:
@@ -149,6 +164,7 @@ class ServingTest(unittest.TestCase):
 
         # Deleted while connected: bob's session ends, carol's stays.
         carol = self.hold("carol", "carol's pass")
+        self.connected(carol)
         self.wait_sessions(["bob", "carol"])
         self.mac.ctl("users", "delete", "bob", "--yes")
         self.assertEqual(self.ended(bob)["address"], tunnel["bob"])
