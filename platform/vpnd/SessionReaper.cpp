@@ -7,9 +7,10 @@
 
 namespace veltrona {
 
-SessionReaper::SessionReaper(std::filesystem::path platformRoot, const AdminChannel& channel, Report report)
-    : root_(std::move(platformRoot)), admin_(channel), report_(std::move(report)), lastState_(directoryState())
+SessionReaper::SessionReaper(const PlatformPaths& paths, const AdminChannel& channel, Report report)
+    : root_(paths.root()), admin_(channel), snapshot_(paths), report_(std::move(report)), lastState_(directoryState())
 {
+    snapshot_.drop(); // a copy from an earlier start
 }
 
 std::string SessionReaper::directoryState() const
@@ -28,6 +29,21 @@ std::string SessionReaper::directoryState() const
 
 void SessionReaper::look()
 {
+    endSessionsOfFormerAccounts();
+    renewSnapshot();
+}
+
+void SessionReaper::renewSnapshot()
+{
+    if (!snapshot_.askedWithin(kSnapshotWatched) || snapshot_.read(kSnapshotRenewed))
+        return;
+    AdminResult<std::vector<VpnSession>> listed = admin_.sessions();
+    if (listed.index() == 0)
+        snapshot_.write(sessionsPlist(std::get<0>(listed)));
+}
+
+void SessionReaper::endSessionsOfFormerAccounts()
+{
     const std::string state = directoryState();
     if (state == lastState_)
         return;
@@ -43,6 +59,7 @@ void SessionReaper::look()
     for (const VpnSession& session : std::get<std::vector<VpnSession>>(listed)) {
         if (findVpnLogin(root_, session.user))
             continue;
+        snapshot_.drop();
         const AdminResult<bool> ended = admin_.end(session.id);
         if (const std::string* reason = std::get_if<std::string>(&ended))
             report_("Cannot end the session of " + session.user + ": " + *reason);

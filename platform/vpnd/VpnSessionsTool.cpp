@@ -1,38 +1,11 @@
 #include "platform/vpnd/VpnSessionsTool.h"
 
-#include "foundation/PlistIO.h"
+#include "platform/vpnd/SessionsSnapshot.h"
 #include "platform/vpnd/SoftEtherAdmin.h"
 
-#include <ctime>
 #include <strings.h>
 
 namespace veltrona {
-
-namespace {
-
-constexpr std::int64_t kPlistEpoch = 978307200; // 2001-01-01 in Unix time
-
-PlistDate plistDate(const std::string& utc)
-{
-    std::tm parts{};
-    if (utc.size() < 19 || !strptime(utc.c_str(), "%Y-%m-%dT%H:%M:%S", &parts))
-        return {};
-    return PlistDate{static_cast<double>(timegm(&parts) - kPlistEpoch)};
-}
-
-PlistValue sessionEntry(const VpnSession& session)
-{
-    PlistDictionary entry;
-    entry.set("Name", session.user);
-    entry.set("RemoteAddress", session.remoteAddress);
-    entry.set("TunnelAddress", session.tunnelAddress);
-    entry.set("ConnectedSince", plistDate(session.connectedSince));
-    entry.set("BytesIn", static_cast<std::int64_t>(session.bytesIn));
-    entry.set("BytesOut", static_cast<std::int64_t>(session.bytesOut));
-    return entry;
-}
-
-} // namespace
 
 int runVpnSessions(const std::vector<std::string>& arguments, const PlatformPaths& paths, std::ostream& out,
                    std::ostream& err)
@@ -43,7 +16,16 @@ int runVpnSessions(const std::vector<std::string>& arguments, const PlatformPath
         err << "usage: vpnsessions list\n       vpnsessions disconnect NAME\n";
         return 64;
     }
+    const SessionsSnapshot snapshot(paths);
+    if (list) {
+        snapshot.markAsked();
+        if (const std::optional<std::string> copy = snapshot.read(kSnapshotServed)) {
+            out << *copy;
+            return 0;
+        }
+    }
     std::vector<VpnSession> sessions;
+    bool answered = false;
     const std::variant<AdminChannel, std::string> channel = readAdminChannel(paths.map(kAdminChannelFile));
     if (const std::string* reason = std::get_if<std::string>(&channel); reason && !reason->empty()) {
         err << "vpnsessions: the server's sessions cannot be listed: " << *reason << "\n";
@@ -57,14 +39,15 @@ int runVpnSessions(const std::vector<std::string>& arguments, const PlatformPath
             err << "vpnsessions: " << *reason << "\n";
             return 1;
         }
-        if (listed.index() == 0)
+        answered = listed.index() == 0;
+        if (answered)
             sessions = std::move(std::get<0>(listed));
     }
     if (list) {
-        PlistArray entries;
-        for (const VpnSession& session : sessions)
-            entries.push_back(sessionEntry(session));
-        out << plistToXml(PlistValue(std::move(entries)));
+        const std::string text = sessionsPlist(sessions);
+        if (answered)
+            snapshot.write(text);
+        out << text;
         return 0;
     }
     int ended = 0;
@@ -78,6 +61,7 @@ int runVpnSessions(const std::vector<std::string>& arguments, const PlatformPath
         }
         ended += std::get<bool>(done) ? 1 : 0;
     }
+    snapshot.drop();
     out << ended << "\n";
     return 0;
 }

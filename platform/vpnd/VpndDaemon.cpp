@@ -3,6 +3,7 @@
 #include "platform/vpnd/AdminChannel.h"
 #include "platform/vpnd/RadiusResponder.h"
 #include "platform/vpnd/SessionReaper.h"
+#include "platform/vpnd/SessionsSnapshot.h"
 #include "platform/vpnd/Sha0.h"
 #include "platform/vpnd/SoftEtherConfig.h"
 #include "platform/vpnd/SoftEtherServer.h"
@@ -213,7 +214,7 @@ int runVpnd(const std::vector<std::string>& arguments, const PlatformPaths& path
     if (!written.ok())
         log.log("Connected clients cannot be listed: " + written.message());
     else if (admin)
-        reaper.emplace(paths.root(), admin->channel, [&log](const std::string& line) { log.log(line); });
+        reaper.emplace(paths, admin->channel, [&log](const std::string& line) { log.log(line); });
     log.log(kServingLine);
 
     for (;;) {
@@ -234,10 +235,12 @@ int runVpnd(const std::vector<std::string>& arguments, const PlatformPaths& path
             log.log(std::string(kNotServingPrefix) + "SoftEther VPN Server ended (status " + std::to_string(*status)
                     + ")");
             std::filesystem::remove(channelFile, ec);
+            SessionsSnapshot(paths).drop();
             return 1;
         }
     }
     std::filesystem::remove(channelFile, ec);
+    SessionsSnapshot(paths).drop();
     server.stop();
     log.log(kStoppedLine);
     return 0;

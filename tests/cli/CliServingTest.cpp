@@ -64,6 +64,18 @@ TEST(CliServing, SessionsWithoutAServerThatAnswers)
     EXPECT_EQ(mac.run({"sessions", "bob"}).err, "veltronactl: Usage: veltronactl sessions\n");
 
     std::filesystem::create_directories(mac.root() / "var/db/vpnd");
+    // The list asked for moments ago is served again as it stands; an older one is not.
+    const std::filesystem::path copy = mac.root() / "var/db/vpnd/sessions-snapshot";
+    std::ofstream(copy) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><array><dict>"
+                           "<key>Name</key><string>alice</string><key>RemoteAddress</key><string>203.0.113.7</string>"
+                           "<key>TunnelAddress</key><string>192.168.77.10</string><key>ConnectedSince</key>"
+                           "<date>2026-12-08T09:15:00Z</date><key>BytesIn</key><integer>7</integer>"
+                           "<key>BytesOut</key><integer>9</integer></dict></array></plist>\n";
+    EXPECT_EQ(mac.run({"sessions"}).out, "ACCOUNT  FROM         TUNNEL ADDRESS  CONNECTED SINCE (UTC)  BYTES IN  BYTES OUT\n"
+                                         "alice    203.0.113.7  192.168.77.10   2026-12-08 09:15:00    7         9\n");
+    std::filesystem::last_write_time(copy, std::filesystem::file_time_type::clock::now() - std::chrono::seconds(3));
+    EXPECT_EQ(mac.run({"sessions"}).out, "Nobody is connected.\n");
+
     for (const char* channel : {"unavailable the preload is missing\n", "port 70000\npassword x\n", "\x01\x02"}) {
         std::ofstream(mac.root() / "var/db/vpnd/admin-channel", std::ios::binary) << channel;
         for (const std::vector<std::string>& asked :
