@@ -1,6 +1,7 @@
 #include "backup/BackupCollect.h"
 
 #include "accounts/AccountListing.h"
+#include "foundation/UtcTime.h"
 #include "foundation/PlistIO.h"
 #include "profiles/SigningMaterial.h"
 #include "services/Base64.h"
@@ -8,7 +9,6 @@
 #include "vpnserver/ServerFileReader.h"
 #include "vpnserver/SharedSecret.h"
 
-#include <ctime>
 #include <filesystem>
 
 namespace veltrona {
@@ -53,12 +53,7 @@ std::vector<std::string> accountRecordCommand(const std::string& name)
 
 std::string backupDateText(std::chrono::system_clock::time_point time)
 {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &utc);
-    return text;
+    return utcText(std::chrono::system_clock::to_time_t(time), "%Y-%m-%d %H:%M:%S UTC");
 }
 
 CollectedBackup collectBackup(const ServerFileLocations& locations, CommandRunner& runner,

@@ -1,23 +1,14 @@
 // sessions: who is connected now; sessions disconnect NAME ends that account's sessions (it may
 // connect again).
 #include "cli/Commands.h"
+#include "foundation/UtcTime.h"
 #include "vpnserver/ConnectedClients.h"
 
 #include <algorithm>
-#include <ctime>
 
 namespace veltrona::cli {
 
 namespace {
-
-std::string utcText(std::int64_t unixTime, const char* format)
-{
-    const std::time_t time = static_cast<std::time_t>(unixTime);
-    std::tm parts{};
-    gmtime_r(&time, &parts);
-    char text[32];
-    return std::strftime(text, sizeof(text), format, &parts) ? text : "";
-}
 
 std::string table(const std::vector<std::vector<std::string>>& rows)
 {

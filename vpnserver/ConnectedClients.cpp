@@ -2,14 +2,13 @@
 
 #include "foundation/PlistIO.h"
 #include "foundation/Text.h"
+#include "foundation/UtcTime.h"
 
 #include <cmath>
 
 namespace veltrona {
 
 namespace {
-
-constexpr std::int64_t kPlistEpoch = 978307200; // 2001-01-01 in Unix time
 
 std::string stringAt(const PlistDictionary& entry, const char* key)
 {
@@ -54,7 +53,7 @@ std::optional<std::vector<ConnectedClient>> parseConnectedClients(std::string_vi
         client.tunnelAddress = stringAt(*entry, "TunnelAddress");
         const PlistValue* since = entry->find("ConnectedSince");
         if (const PlistDate* date = since ? since->date() : nullptr)
-            client.connectedSince = kPlistEpoch + static_cast<std::int64_t>(std::floor(date->seconds));
+            client.connectedSince = kPlistEpochUnixTime + static_cast<std::int64_t>(std::floor(date->seconds));
         client.bytesIn = integerAt(*entry, "BytesIn");
         client.bytesOut = integerAt(*entry, "BytesOut");
         clients.push_back(std::move(client));

@@ -35,7 +35,7 @@ void SessionReaper::look()
 
 void SessionReaper::renewSnapshot()
 {
-    if (!snapshot_.askedWithin(kSnapshotWatched) || snapshot_.read(kSnapshotRenewed))
+    if (!snapshot_.askedWithin(kSnapshotWatched) || snapshot_.youngerThan(kSnapshotRenewed))
         return;
     AdminResult<std::vector<VpnSession>> listed = admin_.sessions();
     if (listed.index() == 0)

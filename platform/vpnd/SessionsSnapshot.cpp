@@ -3,6 +3,7 @@
 #include "foundation/AtomicFile.h"
 #include "foundation/PlistIO.h"
 #include "foundation/RegularFile.h"
+#include "foundation/UtcTime.h"
 
 #include <ctime>
 #include <fcntl.h>
@@ -13,23 +14,13 @@ namespace veltrona {
 
 namespace {
 
-constexpr std::int64_t kPlistEpoch = 978307200; // 2001-01-01 in Unix time
-
-PlistDate plistDate(const std::string& utc)
-{
-    std::tm parts{};
-    if (utc.size() < 19 || !strptime(utc.c_str(), "%Y-%m-%dT%H:%M:%S", &parts))
-        return {};
-    return PlistDate{static_cast<double>(timegm(&parts) - kPlistEpoch)};
-}
-
 PlistValue sessionEntry(const VpnSession& session)
 {
     PlistDictionary entry;
     entry.set("Name", session.user);
     entry.set("RemoteAddress", session.remoteAddress);
     entry.set("TunnelAddress", session.tunnelAddress);
-    entry.set("ConnectedSince", plistDate(session.connectedSince));
+    entry.set("ConnectedSince", PlistDate{static_cast<double>(session.connectedSince - kPlistEpochUnixTime)});
     entry.set("BytesIn", static_cast<std::int64_t>(session.bytesIn));
     entry.set("BytesOut", static_cast<std::int64_t>(session.bytesOut));
     return entry;
@@ -63,13 +54,16 @@ std::optional<std::chrono::milliseconds> SessionsSnapshot::ageOf(const std::file
     return std::chrono::duration_cast<std::chrono::milliseconds>(age);
 }
 
-std::optional<std::string> SessionsSnapshot::read(std::chrono::milliseconds age) const
+bool SessionsSnapshot::youngerThan(std::chrono::milliseconds age) const
 {
     const std::optional<std::chrono::milliseconds> current = ageOf(file_);
     // A copy from the future (a clock set back) counts as old.
-    if (!current || *current < std::chrono::milliseconds(0) || *current >= age)
-        return std::nullopt;
-    return readRegularFile(file_, 16 << 20);
+    return current && *current >= std::chrono::milliseconds(0) && *current < age;
+}
+
+std::optional<std::string> SessionsSnapshot::read(std::chrono::milliseconds age) const
+{
+    return youngerThan(age) ? readRegularFile(file_, 16 << 20) : std::nullopt;
 }
 
 void SessionsSnapshot::write(const std::string& plist) const

@@ -27,6 +27,7 @@ public:
 
     // The copy, when it is younger than `age`.
     std::optional<std::string> read(std::chrono::milliseconds age) const;
+    bool youngerThan(std::chrono::milliseconds age) const;
     void write(const std::string& plist) const;
     // Sessions ended or the server stopped: the copy is no longer true.
     void drop() const;

@@ -1,5 +1,7 @@
 #include "platform/vpnd/SoftEtherAdmin.h"
 
+#include "foundation/UtcTime.h"
+
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 #include <openssl/pem.h>
@@ -45,12 +47,6 @@ bool flag(const Json& object, const char* key)
 {
     const auto found = object.find(key);
     return found != object.end() && found->is_boolean() && found->get<bool>();
-}
-
-// SoftEther writes "2026-12-08T17:04:05.123" in UTC.
-std::string utcText(const std::string& softEtherTime)
-{
-    return softEtherTime.size() >= 19 ? softEtherTime.substr(0, 19) + "Z" : softEtherTime;
 }
 
 // An address SoftEther has not learned comes as 0.0.0.0.
@@ -128,7 +124,8 @@ AdminResult<std::vector<VpnSession>> SoftEtherAdmin::sessions()
         session.id = text(item, "Name_str");
         session.user = text(item, "Username_str");
         session.remoteAddress = address(item, "ClientIP_ip");
-        session.connectedSince = utcText(text(item, "CreatedTime_dt"));
+        // SoftEther writes "2026-12-08T17:04:05.123", in UTC.
+        session.connectedSince = unixTimeOfUtc(text(item, "CreatedTime_dt")).value_or(0);
         const Json asked = {{"HubName_str", kHub}, {"Name_str", session.id}};
         const Answer status = call("GetSessionStatus", asked.dump());
         if (!status.failure.empty())

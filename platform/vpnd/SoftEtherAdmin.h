@@ -20,7 +20,7 @@ struct VpnSession {
     std::string user;
     std::string remoteAddress;     // the client's outer address
     std::string tunnelAddress;     // in the client range; empty until its lease is given
-    std::string connectedSince;    // UTC, "2026-12-08T17:04:05Z"
+    std::int64_t connectedSince = 0; // Unix time
     std::uint64_t bytesIn = 0;     // from the client
     std::uint64_t bytesOut = 0;    // to the client
     std::string id;                // SoftEther's session name
