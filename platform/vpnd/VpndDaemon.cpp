@@ -178,8 +178,11 @@ int runVpnd(const std::vector<std::string>& arguments, const PlatformPaths& path
     // The administration (sessions listed and ended) only where its listener can be kept on loopback.
     const std::filesystem::path preload = paths.map(kLoopbackPreload);
     std::optional<AdminChannelMaking> admin;
-    if (access(preload.c_str(), R_OK) == 0)
+    std::string noAdmin = preload.string() + " is missing";
+    if (access(preload.c_str(), R_OK) == 0) {
         admin = makeAdminChannel();
+        noAdmin = "no loopback port, password or certificate could be made for SoftEther's administration";
+    }
     if (admin) {
         const std::array<unsigned char, 20> hash = sha0(admin->channel.password);
         secrets.adminPort = admin->channel.port;
@@ -209,8 +212,7 @@ int runVpnd(const std::vector<std::string>& arguments, const PlatformPaths& path
     }
     std::optional<SessionReaper> reaper;
     const Status written = admin ? writeAdminChannel(channelFile, admin->channel, paths.root())
-                                 : writeAdminChannelUnavailable(channelFile, preload.string() + " is missing",
-                                                                paths.root());
+                                 : writeAdminChannelUnavailable(channelFile, noAdmin, paths.root());
     if (!written.ok())
         log.log("Connected clients cannot be listed: " + written.message());
     else if (admin)
