@@ -7,7 +7,9 @@
 #include "app/MainWindow.h"
 #include "app/QrImage.h"
 #include "app/Sheet.h"
+#include "foundation/Text.h"
 #include "handover/OfferAddress.h"
+#include "handover/OfferTexts.h"
 #include "handover/ProfileOffer.h"
 #include "handover/QrCode.h"
 #include "handover/ServedProfile.h"
@@ -84,22 +86,14 @@ void WindowController::sendProfileToPhone(QObject* /*sender*/)
     const QString url = QString::fromStdString(profileOffer_->url());
     sendProfileIntroField->setText(
         QStringLiteral("Scan the code with the phone\u2019s camera, or open the address in its browser, to install "
-                       "the profile of %1. It can be downloaded once, within 10 minutes.")
-            .arg(QString::fromStdString(input.userName)));
+                       "the profile of %1. It can be downloaded once, %2.")
+            .arg(QString::fromStdString(input.userName), QString::fromStdString(offerLifetimeText())));
     const std::optional<QrCode> code = QrCode::encode(profileOffer_->url());
     sendProfileCodeImage->setPixmap(code ? QPixmap::fromImage(qrImage(*code, kModuleSize)) : QPixmap());
     sendProfileCodeImage->setAccessibleDescription(QStringLiteral("QR code of %1").arg(url));
     sendProfileAddressField->setText(url);
     sendProfileAddressField->setCursorPosition(0); // the start of an address says the most
-    QStringList notes;
-    if (served->isSigned)
-        notes << QStringLiteral("The profile is signed.");
-    else if (!served->unsignedReason.empty())
-        notes << QStringLiteral("The profile is not signed: %1.").arg(QString::fromStdString(served->unsignedReason));
-    if (identity->throwAway)
-        notes << QStringLiteral("The phone will warn about the address\u2019s certificate: it was made for this offer "
-                                "alone.");
-    sendProfileInfoField->setText(notes.join(QLatin1Char(' ')));
+    sendProfileInfoField->setText(QString::fromStdString(join(offerNotes(*served, *identity), " ")));
     showOfferState();
     offerTimer_->start();
     beginSheet(sendProfilePanel);
@@ -121,9 +115,7 @@ void WindowController::showOfferState()
     sendProfileCodeImage->setAccessibleDescription(QString());
     sendProfileAddressField->clear();
     sendProfileTimeLeftField->setText(timeLeft({}));
-    sendProfileInfoField->setText(state == OfferState::Downloaded
-                                      ? QStringLiteral("The profile was downloaded; the address is gone.")
-                                      : QStringLiteral("The offer expired; nothing was downloaded."));
+    sendProfileInfoField->setText(QString::fromStdString(offerEndText(state)));
 }
 
 void WindowController::closeSendProfilePanel(QObject* sender)

@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "foundation/AddressText.h"
 #include "handover/OfferAddress.h"
+#include "handover/OfferTexts.h"
 #include "handover/ProfileOffer.h"
 #include "handover/QrCode.h"
 #include "handover/ServedProfile.h"
@@ -94,26 +95,20 @@ Result serveProfile(Session& session, const CliOptions& options, const ProfileBu
     if (const std::optional<QrCode> code = QrCode::encode(offer.url()))
         text += halfBlockText(*code) + "\n";
     text += offer.url() + "\n\n";
-    text += "Open this address on the phone, or scan the code: it serves one download within 10 minutes. "
-            "Ctrl-C ends the offer.\n";
-    if (served->isSigned)
-        text += "The profile is signed.\n";
-    else if (!served->unsignedReason.empty())
-        text += "The profile is not signed: " + served->unsignedReason + ".\n";
-    if (identity->throwAway)
-        text += "The phone will warn about the address's certificate: it was made for this offer alone.\n";
+    text += "Open this address on the phone, or scan the code: it serves one download " + offerLifetimeText()
+            + ". Ctrl-C ends the offer.\n";
+    for (const std::string& note : offerNotes(*served, *identity))
+        text += note + "\n";
     print(text);
 
-    while (offer.waitFor(std::chrono::milliseconds(0)) == OfferState::Open) {
+    while (offer.state() == OfferState::Open) {
         if (signals.arrivedWithin(std::chrono::milliseconds(200)))
             offer.withdraw();
     }
-    switch (offer.state()) {
-    case OfferState::Downloaded: return done("The profile was downloaded; the address is gone.");
-    case OfferState::Expired: return failed(kRefused, "The offer expired; nothing was downloaded.");
-    default: break;
-    }
-    return failed(kRefused, "The offer was ended; nothing was downloaded.");
+    const OfferState ended = offer.state();
+    if (ended == OfferState::Downloaded)
+        return done(offerEndText(ended));
+    return failed(kRefused, offerEndText(ended));
 }
 
 } // namespace veltrona::cli

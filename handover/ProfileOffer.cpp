@@ -1,6 +1,8 @@
 #include "handover/ProfileOffer.h"
 
 #include "handover/OfferAddress.h"
+
+#include <algorithm>
 #include "handover/OfferToken.h"
 
 #include <httplib.h>
@@ -84,15 +86,26 @@ Status ProfileOffer::start(OfferSettings settings, const TlsIdentity& identity)
         bool serve = false;
         {
             const std::lock_guard lock(mutex_);
-            serve = requested_ == OfferState::Open && settings_.now() < expiry_ && request.method == "GET"
-                    && samePath(request.path, path_);
-            if (serve)
-                requested_ = OfferState::Downloaded;
+            serve = requested_ == OfferState::Open && !claimed_ && settings_.now() < expiry_
+                    && request.method == "GET" && samePath(request.path, path_);
+            // Claimed at once, so that nobody gets a second copy; downloaded once all of it went out.
+            claimed_ = claimed_ || serve;
         }
         if (serve) {
-            changed_.notify_all();
             response.status = 200;
-            response.set_content(settings_.body, kProfileMimeType);
+            const std::string& body = settings_.body;
+            response.set_content_provider(
+                body.size(), kProfileMimeType,
+                [&body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                    return sink.write(body.data() + offset, std::min(length, body.size() - offset));
+                },
+                [this](bool sent) {
+                    {
+                        const std::lock_guard lock(mutex_);
+                        requested_ = sent ? OfferState::Downloaded : OfferState::BrokenOff;
+                    }
+                    changed_.notify_all();
+                });
         } else {
             response.status = 404;
         }

@@ -38,6 +38,7 @@ enum class OfferState {
     NotStarted,
     Open,
     Downloaded,
+    BrokenOff, // the one download began but the whole profile was not sent
     Expired,
     Withdrawn,
 };
@@ -82,6 +83,7 @@ private:
     OfferState state_ = OfferState::NotStarted;
     // Asked of the watcher: the download was served, or the offer withdrawn.
     OfferState requested_ = OfferState::Open;
+    bool claimed_ = false; // the one download has begun
     std::atomic<bool> listenerEnded_{false};
     std::thread listener_;
     std::thread watcher_;

@@ -1,29 +1,16 @@
 #include "handover/ServedProfile.h"
 
+#include "foundation/RegularFile.h"
 #include "profiles/ProfileExport.h"
 #include "profiles/SigningMaterial.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace veltrona {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::optional<std::string> readBytes(const fs::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return std::nullopt;
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    if (file.bad())
-        return std::nullopt;
-    return std::move(bytes).str();
-}
 
 std::string reasonFor(ExportResult result)
 {
@@ -53,7 +40,7 @@ std::optional<ServedProfile> servedProfile(const PlistDictionary& profile, std::
     std::optional<ServedProfile> served;
     if (result != ExportResult::NotWritten) {
         const bool isSigned = result == ExportResult::Signed;
-        if (std::optional<std::string> bytes = readBytes(isSigned ? signedFile : plain))
+        if (std::optional<std::string> bytes = readRegularFile(isSigned ? signedFile : plain, 1 << 20))
             served = ServedProfile{std::move(*bytes), isSigned, sign && !isSigned ? reasonFor(result) : ""};
     }
     std::error_code ignored;

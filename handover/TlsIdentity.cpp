@@ -1,5 +1,6 @@
 #include "handover/TlsIdentity.h"
 
+#include "foundation/AddressText.h"
 #include "profiles/SigningMaterial.h"
 
 #include <openssl/bio.h>
@@ -11,7 +12,6 @@
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
-#include <arpa/inet.h>
 
 namespace veltrona {
 
@@ -58,12 +58,6 @@ bool addExtension(X509* certificate, int nid, const std::string& value)
     return added;
 }
 
-bool isIpAddress(const std::string& text)
-{
-    unsigned char buffer[16];
-    return inet_pton(AF_INET, text.c_str(), buffer) == 1 || inet_pton(AF_INET6, text.c_str(), buffer) == 1;
-}
-
 } // namespace
 
 std::optional<TlsIdentity> readSigningIdentity(const PlatformPaths& platform, std::string_view host)
@@ -98,7 +92,7 @@ std::optional<TlsIdentity> throwAwayIdentity(std::string_view address)
         return std::nullopt;
     }
     const std::string name(address.empty() ? std::string_view("localhost") : address);
-    const std::string alternative = (isIpAddress(name) ? "IP:" : "DNS:") + name;
+    const std::string alternative = (isIPAddress(name) ? "IP:" : "DNS:") + name;
     // A random serial, so no two offers' certificates look alike to a phone that remembers one.
     unsigned char serial[16];
     bool made = X509_set_version(certificate, 2) == 1 && RAND_bytes(serial, sizeof serial) == 1;
