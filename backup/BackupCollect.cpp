@@ -64,6 +64,9 @@ CollectedBackup collectBackup(const ServerFileLocations& locations, CommandRunne
     if (!unixPathExists(directory))
         return {std::nullopt, Status::failure(1, kNothingToBackUp)};
     const LoadedServerSettings loaded = loadVPNSettings(locations);
+    // Without its settings the backup would hold no host, and so none of its signing material.
+    if (!loaded.serverFileRead)
+        return {std::nullopt, Status::failure(3, "The file cannot be read: " + locations.installedServerFile())};
     ServerBackup backup;
     backup.host = loaded.settings.vpnHost;
     backup.type = loaded.settings.type;
@@ -91,6 +94,10 @@ CollectedBackup collectBackup(const ServerFileLocations& locations, CommandRunne
     }
 
     backup.sharedSecret = storedSharedSecret(platform, runner);
+    // An empty secret restored would delete the one in the keychain: a secret the settings know of
+    // must have been read.
+    if (backup.sharedSecret.empty() && !loaded.settings.sharedSecret.empty())
+        return {std::nullopt, Status::failure(3, "The shared secret cannot be read from the System keychain.")};
 
     runner.setArgs(accountListingArguments());
     const std::optional<std::vector<AccountRecord>> accounts = parseAccountListing(runner.startProcessGetResult());

@@ -105,6 +105,9 @@ Status restoreFiles(const ServerBackup& backup, const ServerFileLocations& locat
         return Status::failure(3, "No run folder could be made inside the platform root.");
     int count = 0;
     for (const auto& [path, bytes] : backup.files) {
+        // Run as root, mkdir and mv follow links: nothing goes through one out of the platform root.
+        if (!liesWithin(platform.map(path), platform.root()))
+            return Status::failure(3, "The file could not be restored: " + path);
         const std::string staged = folder.path() + "/restore." + std::to_string(count++);
         // The server file holds the shared secret and the private folder holds keys.
         const bool secret = path.ends_with(kServerFileName) || path.starts_with(kPrivateKeyFolder);
@@ -189,11 +192,14 @@ RestoreReport restoreBackup(const ServerBackup& backup, const ServerFileLocation
                 report.skippedAccounts.push_back(account.name + ": " + why);
                 continue;
             }
-            if (replace)
-                run(runner, deletionCommand(account.name));
+            if (replace && !deleteVPNAccount(runner, account.name)) {
+                report.skippedAccounts.push_back(account.name + ": the VPN account of that name could not be replaced");
+                continue;
+            }
             if (run(runner, accountRestoreCommand(account)) != "DONE") {
+                // The rest is restored and the server restarted all the same; the failure is told.
                 report.status = Status::failure(3, "The VPN account " + account.name + " could not be restored.");
-                return report;
+                continue;
             }
             report.restoredAccounts.push_back(account.name);
         }
@@ -201,6 +207,11 @@ RestoreReport restoreBackup(const ServerBackup& backup, const ServerFileLocation
 
     if (wasRunning) {
         runStopCommand(runner, platform);
+        // A job that did not unload is still the old server: no restart to report.
+        if (isJobLoaded(runner)) {
+            report.status = Status::failure(3, "The VPN server did not stop for the restart after the restore.");
+            return report;
+        }
         runStartCommand(runner, platform);
         report.restarted = isJobLoaded(runner);
         if (!report.restarted)
@@ -212,11 +223,8 @@ RestoreReport restoreBackup(const ServerBackup& backup, const ServerFileLocation
 std::string restoreReportText(const RestoreReport& report)
 {
     std::string text = "The server is restored";
-    if (!report.restoredAccounts.empty()) {
-        text += " with the VPN accounts " + report.restoredAccounts.front();
-        for (std::size_t i = 1; i < report.restoredAccounts.size(); ++i)
-            text += ", " + report.restoredAccounts[i];
-    }
+    if (!report.restoredAccounts.empty())
+        text += " with the VPN accounts " + join(report.restoredAccounts, ", ");
     text += ".";
     for (const std::string& skipped : report.skippedAccounts)
         text += "\nSkipped " + skipped + ".";

@@ -79,6 +79,26 @@ bool isRestorablePath(const std::string& platformPath)
     return false;
 }
 
+// launchd runs the job's program as root: a job file is restored only when it is the one the
+// program itself installs (vpnd for L2TP or PPTP), whoever made the backup.
+static bool isOurJob(std::string_view bytes)
+{
+    const std::optional<PlistValue> job = parsePlist(bytes);
+    const PlistDictionary* root = job ? job->dictionary() : nullptr;
+    const PlistValue* label = root ? root->find("Label") : nullptr;
+    const PlistValue* arguments = root ? root->find("ProgramArguments") : nullptr;
+    if (!label || !label->string() || *label->string() != "com.brantholm.vpn" || !arguments || !arguments->array())
+        return false;
+    std::vector<std::string> words;
+    for (const PlistValue& word : *arguments->array()) {
+        if (!word.string())
+            return false;
+        words.push_back(*word.string());
+    }
+    return words == std::vector<std::string>{"/usr/sbin/vpnd", "-x", "-i", "com.apple.ppp.L2TP"}
+           || words == std::vector<std::string>{"/usr/sbin/vpnd", "-x", "-i", "com.apple.ppp.PPTP"};
+}
+
 std::string backupPayload(const ServerBackup& backup)
 {
     PlistDictionary root;
@@ -126,7 +146,10 @@ std::optional<ServerBackup> readBackupPayload(std::string_view payload)
     for (const auto& [path, bytes] : *files->dictionary()) {
         if (!bytes.data() || !isRestorablePath(path))
             return std::nullopt;
-        backup.files.emplace(path, std::string(bytes.data()->begin(), bytes.data()->end()));
+        std::string content(bytes.data()->begin(), bytes.data()->end());
+        if (path == std::string(kInstallationDirectory) + "/" + kJobFileName && !isOurJob(content))
+            return std::nullopt;
+        backup.files.emplace(path, std::move(content));
     }
     for (const PlistValue& value : *accounts->array()) {
         std::optional<BackedUpAccount> account = readAccount(value);
