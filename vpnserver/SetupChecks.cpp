@@ -1,6 +1,7 @@
 #include "vpnserver/SetupChecks.h"
 
 #include "foundation/AddressText.h"
+#include "foundation/HexText.h"
 #include "foundation/PlistIO.h"
 #include "foundation/Text.h"
 #include "platform/ShellWord.h"
@@ -30,23 +31,9 @@ std::string firstString(const PlistDictionary& record, std::string_view key)
     return text ? *text : std::string();
 }
 
-std::optional<PlistData> fromHex(const std::string& text)
-{
-    if (text.size() % 2 != 0)
-        return std::nullopt;
-    PlistData bytes;
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        const std::string pair = text.substr(i, 2);
-        if (pair.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-            return std::nullopt;
-        bytes.push_back(static_cast<std::uint8_t>(std::stoi(pair, nullptr, 16)));
-    }
-    return bytes;
-}
-
 bool holdsNtHash(const std::string& shadowHex)
 {
-    const std::optional<PlistData> bytes = fromHex(shadowHex);
+    const std::optional<PlistData> bytes = bytesOfHex(shadowHex);
     if (!bytes || bytes->empty())
         return false;
     const std::optional<PlistValue> shadow =

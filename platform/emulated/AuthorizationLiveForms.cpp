@@ -1,6 +1,7 @@
 #include "platform/emulated/AuthorizationLiveForms.h"
 
 #include "foundation/AtomicFile.h"
+#include "foundation/HexText.h"
 #include "foundation/RegularFile.h"
 
 // The low-level digest calls skip OpenSSL 3's provider start-up, about a millisecond of every
@@ -25,13 +26,7 @@ std::string hexDigest(const AuthorizationExternalForm& form)
     SHA256_Init(&context);
     SHA256_Update(&context, form.bytes.data(), form.bytes.size());
     SHA256_Final(digest, &context);
-    static const char* const digits = "0123456789abcdef";
-    std::string hex;
-    for (unsigned char byte : digest) {
-        hex.push_back(digits[byte >> 4]);
-        hex.push_back(digits[byte & 0xf]);
-    }
-    return hex;
+    return hexText(std::string_view(reinterpret_cast<const char*>(digest), sizeof(digest)));
 }
 
 bool isZero(const AuthorizationExternalForm& form)

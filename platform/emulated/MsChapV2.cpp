@@ -1,5 +1,7 @@
 #include "platform/emulated/MsChapV2.h"
 
+#include "foundation/HexText.h"
+
 // Single DES and MD4 are what the protocol is made of; OpenSSL keeps them as deprecated calls.
 #define OPENSSL_SUPPRESS_DEPRECATED
 #include <openssl/crypto.h>
@@ -82,13 +84,8 @@ std::string msChapV2AuthenticatorResponse(const MsChapV2Exchange& exchange, cons
     SHA1_Update(&context, kMagic2, sizeof(kMagic2) - 1);
     SHA1_Final(digest.data(), &context);
 
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string text = "S=";
-    for (std::uint8_t byte : digest) {
-        text += kHex[byte >> 4];
-        text += kHex[byte & 0xf];
-    }
-    return text;
+    return "S="
+           + hexText(std::string_view(reinterpret_cast<const char*>(digest.data()), digest.size()), HexCase::Upper);
 }
 
 std::optional<std::string> verifyMsChapV2(const MsChapV2Exchange& exchange, const NtHash& ntHash)

@@ -1,5 +1,6 @@
 #include "platform/tools/dsclFormat.h"
 
+#include "foundation/HexText.h"
 #include "platform/emulated/RecordAttributeNames.h"
 
 #include <algorithm>
@@ -16,24 +17,12 @@ std::size_t characterCount(const std::string& text)
         std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
-std::string hex(const PlistData& data)
-{
-    static const char* const digits = "0123456789abcdef";
-    std::string text;
-    text.reserve(data.size() * 2);
-    for (std::uint8_t byte : data) {
-        text.push_back(digits[byte >> 4]);
-        text.push_back(digits[byte & 0xf]);
-    }
-    return text;
-}
-
 void appendShown(const PlistValue& value, std::vector<std::string>& shown)
 {
     if (const std::string* text = value.string())
         shown.push_back(*text);
     else if (const PlistData* data = value.data())
-        shown.push_back(hex(*data));
+        shown.push_back(hexText(*data));
     else if (const std::int64_t* number = value.integer())
         shown.push_back(std::to_string(*number));
 }

@@ -1,5 +1,6 @@
 // dscl's writing commands: -create, -append/-merge, -delete, -change, -passwd.
 
+#include "foundation/HexText.h"
 #include "platform/emulated/DirectoryAuthentication.h"
 #include "platform/emulated/DirectoryStatus.h"
 #include "platform/emulated/PasswordHash.h"
@@ -52,18 +53,7 @@ std::optional<PlistData> hashDataFromHex(std::string_view key, const std::vector
 {
     if (key != "ShadowHashData" || values.size() != 1 || values[0].empty() || values[0].size() % 2 != 0)
         return std::nullopt;
-    PlistData data;
-    for (std::size_t i = 0; i < values[0].size(); i += 2) {
-        int byte = 0;
-        for (char c : values[0].substr(i, 2)) {
-            const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-            if (digit < 0)
-                return std::nullopt;
-            byte = byte * 16 + digit;
-        }
-        data.push_back(static_cast<std::uint8_t>(byte));
-    }
-    return data;
+    return bytesOfHex(values[0]);
 }
 
 bool needsRecord(DsclContext& context)

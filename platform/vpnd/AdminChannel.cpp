@@ -1,6 +1,7 @@
 #include "platform/vpnd/AdminChannel.h"
 
 #include "foundation/AtomicFile.h"
+#include "foundation/HexText.h"
 #include "foundation/RegularFile.h"
 
 #include <openssl/evp.h>
@@ -75,11 +76,7 @@ std::optional<AdminChannelMaking> makeAdminChannel()
     unsigned char random[24];
     if (making.channel.port == 0 || RAND_bytes(random, sizeof(random)) != 1)
         return std::nullopt;
-    static constexpr char kHex[] = "0123456789abcdef";
-    for (unsigned char byte : random) {
-        making.channel.password += kHex[byte >> 4];
-        making.channel.password += kHex[byte & 0xf];
-    }
+    making.channel.password = hexText(std::string_view(reinterpret_cast<const char*>(random), sizeof(random)));
 
     // RSA: what every SoftEther release takes as its server key.
     PKeyPtr key(EVP_RSA_gen(2048));

@@ -1,5 +1,6 @@
 #include "platform/vpnd/VpndDaemon.h"
 
+#include "foundation/HexText.h"
 #include "platform/vpnd/AdminChannel.h"
 #include "platform/vpnd/RadiusResponder.h"
 #include "platform/vpnd/SessionReaper.h"
@@ -75,13 +76,7 @@ std::string randomBytes(std::size_t count)
 
 std::string randomHex(std::size_t count)
 {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string text;
-    for (char byte : randomBytes(count)) {
-        text += kHex[static_cast<unsigned char>(byte) >> 4];
-        text += kHex[byte & 0xf];
-    }
-    return text;
+    return hexText(randomBytes(count));
 }
 
 // Printable for the log: a name a client sent may hold anything.
