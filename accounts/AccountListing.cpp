@@ -3,19 +3,30 @@
 #include "accounts/ListedUser.h"
 #include "foundation/Text.h"
 
+#include <algorithm>
+
 namespace veltrona {
 
 namespace {
 
 bool isVpnUser(const ListedUser& user)
 {
-    const int id = user.uniqueId ? intValue(*user.uniqueId) : 0;
-    if (id < kFirstVpnUserId || id > kLastVpnUserId)
-        return false;
-    return user.realName == kVpnUserRealName;
+    return isVpnAccountRecord(user.uniqueId.value_or(""), user.realName.value_or(""));
 }
 
 } // namespace
+
+bool isVpnAccountRecord(std::string_view uniqueId, std::string_view realName)
+{
+    const int id = intValue(uniqueId);
+    return id >= kFirstVpnUserId && id <= kLastVpnUserId && realName == kVpnUserRealName;
+}
+
+bool isListedVpnUser(const std::vector<AccountRecord>& accounts, const std::string& name)
+{
+    return std::any_of(accounts.begin(), accounts.end(),
+                       [&](const AccountRecord& account) { return account.userName == name; });
+}
 
 std::vector<std::string> accountListingArguments()
 {

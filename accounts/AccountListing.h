@@ -25,6 +25,12 @@ std::vector<std::string> accountListingArguments();
 // not dictionaries, and records without a name, are skipped like any other non-member.
 std::optional<std::vector<AccountRecord>> parseAccountListing(std::string_view text);
 
+// The directory's mark of a VPN account: an id in 401-499 and the real name "VPN-User".
+bool isVpnAccountRecord(std::string_view uniqueId, std::string_view realName);
+
+// Whether the listing holds an account of exactly that name.
+bool isListedVpnUser(const std::vector<AccountRecord>& accounts, const std::string& name);
+
 // Runs the listing through the runner and reads it. A listing that cannot be read gives no
 // accounts and one line in the log.
 std::vector<AccountRecord> loadVpnAccounts(CommandRunner& runner, SystemLog& log);

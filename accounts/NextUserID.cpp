@@ -59,17 +59,25 @@ std::optional<long long> wholeNumber(const std::string& text)
 std::set<long long> idsInUse(std::string_view uniqueIDListing)
 {
     std::set<long long> ids;
-    for (const std::string& line : split(uniqueIDListing, "\n")) {
-        const std::vector<std::string> words = fields(line);
-        for (std::size_t i = 1; i < words.size(); ++i) {
-            if (const std::optional<long long> id = wholeNumber(words[i]))
-                ids.insert(*id);
-        }
-    }
+    for (const auto& [name, held] : idsByRecord(uniqueIDListing))
+        ids.insert(held.begin(), held.end());
     return ids;
 }
 
 } // namespace
+
+std::map<std::string, std::set<long long>> idsByRecord(std::string_view uniqueIDListing)
+{
+    std::map<std::string, std::set<long long>> ids;
+    for (const std::string& line : split(uniqueIDListing, "\n")) {
+        const std::vector<std::string> words = fields(line);
+        for (std::size_t i = 1; i < words.size(); ++i) {
+            if (const std::optional<long long> id = wholeNumber(words[i]))
+                ids[words[0]].insert(*id);
+        }
+    }
+    return ids;
+}
 
 std::optional<long long> scriptUniqueID(std::string_view uniqueIDListing)
 {

@@ -2,7 +2,10 @@
 // The UniqueID the creation script will give a new account, worked out beforehand from the same
 // listing, so that an id outside the VPN range or already taken is refused before anything runs.
 
+#include <map>
 #include <optional>
+#include <set>
+#include <string>
 #include <string_view>
 
 namespace veltrona {
@@ -11,6 +14,9 @@ namespace veltrona {
 // a "4" and two digits anywhere, the largest second field plus one, or 401 without such a line.
 // Nothing when the script would not arrive at a whole number.
 std::optional<long long> scriptUniqueID(std::string_view uniqueIDListing);
+
+// Record name -> every UniqueID the listing gives it.
+std::map<std::string, std::set<long long>> idsByRecord(std::string_view uniqueIDListing);
 
 // The script's id when it lies in 401-499 and no listed account has it; otherwise nothing.
 std::optional<int> nextVPNUserID(std::string_view uniqueIDListing);

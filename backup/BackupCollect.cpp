@@ -1,8 +1,8 @@
 #include "backup/BackupCollect.h"
 
 #include "accounts/AccountListing.h"
-#include "foundation/UtcTime.h"
 #include "foundation/PlistIO.h"
+#include "foundation/UtcTime.h"
 #include "profiles/SigningMaterial.h"
 #include "services/Base64.h"
 #include "vpnserver/InstallationScript.h"

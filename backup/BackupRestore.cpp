@@ -3,6 +3,7 @@
 #include "accounts/AccountActions.h"
 #include "accounts/AccountCommands.h"
 #include "accounts/AccountListing.h"
+#include "accounts/NextUserID.h"
 #include "backup/BackupCollect.h"
 #include "foundation/AtomicFile.h"
 #include "foundation/Text.h"
@@ -16,7 +17,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
-#include <sstream>
+#include <set>
 
 namespace veltrona {
 
@@ -43,25 +44,7 @@ std::string attributeValue(const BackedUpAccount& account, std::string_view name
 
 bool isVpnAccount(const BackedUpAccount& account)
 {
-    const int id = intValue(account.uniqueID());
-    return id >= kFirstVpnUserId && id <= kLastVpnUserId
-           && attributeValue(account, kRealNameAttribute) == kVpnUserRealName;
-}
-
-// Record name -> UniqueID of every record that has one, from `dscl . -list /Users UniqueID`.
-std::map<std::string, std::string> idsInUse(const std::string& listing)
-{
-    std::map<std::string, std::string> ids;
-    std::istringstream lines(listing);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream words(line);
-        std::string name;
-        std::string id;
-        if (words >> name >> id)
-            ids[name] = id;
-    }
-    return ids;
+    return isVpnAccountRecord(account.uniqueID(), attributeValue(account, kRealNameAttribute));
 }
 
 bool sameNameIgnoringCase(const std::string& a, const std::string& b)
@@ -71,27 +54,23 @@ bool sameNameIgnoringCase(const std::string& a, const std::string& b)
            });
 }
 
-bool isListedVpnUserName(const std::vector<AccountRecord>& users, const std::string& name)
-{
-    return std::any_of(users.begin(), users.end(), [&](const AccountRecord& user) { return user.userName == name; });
-}
-
 // Why the account cannot be restored, or "" when it can; `replace` says whether a VPN record of
 // that name goes first.
 std::string refusal(CommandRunner& runner, const BackedUpAccount& account, const std::vector<AccountRecord>& vpnUsers,
-                    const std::map<std::string, std::string>& ids, bool& replace)
+                    const std::map<std::string, std::set<long long>>& ids, bool& replace)
 {
     if (!isVpnAccount(account))
         return "it is not a VPN account";
     const bool taken =
         !run(runner, nameProbeCommand(account.name)).empty() || !run(runner, aliasProbeCommand(account.name)).empty();
-    const bool vpnRecord = isListedVpnUserName(vpnUsers, account.name);
+    const bool vpnRecord = isListedVpnUser(vpnUsers, account.name);
     replace = taken;
     if (taken && (!vpnRecord || isAdministrator(runner, account.name)))
         return "the name is used by an account that is not a VPN account";
-    for (const auto& [name, id] : ids) {
-        if (id == account.uniqueID() && !sameNameIgnoringCase(name, account.name))
-            return "its user id " + id + " is used by " + name;
+    const long long id = intValue(account.uniqueID());
+    for (const auto& [name, held] : ids) {
+        if (held.contains(id) && !sameNameIgnoringCase(name, account.name))
+            return "its user id " + account.uniqueID() + " is used by " + name;
     }
     return {};
 }
@@ -185,7 +164,7 @@ RestoreReport restoreBackup(const ServerBackup& backup, const ServerFileLocation
             report.status = Status::failure(3, "The directory's accounts cannot be listed.");
             return report;
         }
-        const std::map<std::string, std::string> ids = idsInUse(run(runner, uniqueIDListingCommand()));
+        const std::map<std::string, std::set<long long>> ids = idsByRecord(run(runner, uniqueIDListingCommand()));
         for (const BackedUpAccount& account : backup.accounts) {
             bool replace = false;
             if (std::string why = refusal(runner, account, *vpnUsers, ids, replace); !why.empty()) {

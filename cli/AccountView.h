@@ -1,6 +1,7 @@
 #pragma once
 // The VPN accounts as the account commands need them.
 
+#include "accounts/AccountListing.h"
 #include "accounts/AccountRecord.h"
 #include "cli/Session.h"
 
@@ -16,6 +17,6 @@ inline constexpr const char* kListingUnreadable = "The directory's account listi
 std::optional<std::vector<AccountRecord>> listVpnAccounts(Session& session);
 
 // Whether the name is one of the listed VPN users: the accounts the window lets one act on.
-bool isListedVpnUser(const std::vector<AccountRecord>& accounts, const std::string& name);
+using veltrona::isListedVpnUser;
 
 } // namespace veltrona::cli
