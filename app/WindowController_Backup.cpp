@@ -5,10 +5,9 @@
 #include "app/Interaction.h"
 #include "app/MainWindow.h"
 #include "app/Sheet.h"
-#include "backup/BackupCollect.h"
 #include "backup/BackupFile.h"
 #include "backup/BackupRestore.h"
-#include "foundation/AtomicFile.h"
+#include "backup/BackupRoads.h"
 #include "platform/ProcessInfo.h"
 #include "services/AlertText.h"
 
@@ -85,27 +84,18 @@ void WindowController::closeBackUpPanel(QObject* sender)
 
     const std::string file = stdText(backUpFileField);
     startProgress();
-    const CollectedBackup collected = collectBackup(serverFileLocations(), runner(), std::chrono::system_clock::now());
-    std::optional<std::string> sealed;
-    if (collected.backup)
-        sealed = sealBackup(backupPayload(*collected.backup), passphrase);
-    Status written = collected.status;
-    if (sealed) {
-        if (Status status = writeFileAtomically(file, *sealed, FileAccess::OwnerOnly); !status)
-            written = Status::failure(1, "The backup could not be written to " + file + ": " + status.message());
-    } else if (collected.backup) {
-        written = Status::failure(3, "The backup could not be encrypted.");
-    }
+    const WrittenBackup written =
+        writeServerBackup(serverFileLocations(), runner(), passphrase, file, std::chrono::system_clock::now());
     stopProgress();
-    if (!written)
-        return refuse(services_.interaction, backUpInfoField, written.message(), backUpPassphraseField);
+    if (!written.status)
+        return refuse(services_.interaction, backUpInfoField, written.status.message(), backUpPassphraseField);
 
     backUpPassphraseField->clear();
     backUpPassphraseVerifyField->clear();
     closeSheet(sender);
     beginAlertSheet(AlertText{"The server is backed up.",
                               file + " holds the server files, the shared secret and "
-                                  + vpnAccountCountText(collected.backup->accounts.size())
+                                  + vpnAccountCountText(written.accounts)
                                   + ". Keep the passphrase: without it the file cannot be restored.",
                               {}});
 }
@@ -157,16 +147,10 @@ void WindowController::closeRestorePanel(QObject* sender)
         const std::string passphrase = stdText(restorePassphraseField);
         if (passphrase.empty())
             return refuse(services_.interaction, restoreInfoField, kNoPassphrase, restorePassphraseField);
-        const OpenedBackup opened = openBackup(*bytes, passphrase);
-        std::optional<ServerBackup> backup;
-        if (opened.payload)
-            backup = readBackupPayload(*opened.payload);
-        if (!backup) {
-            const std::string why =
-                opened.payload ? kBackupContentsDamaged : backupOpenProblemText(opened.problem, opened.version);
-            return refuse(services_.interaction, restoreInfoField, why, restorePassphraseField);
-        }
-        openedBackup_ = std::make_shared<ServerBackup>(std::move(*backup));
+        OpenedServerBackup opened = openServerBackup(*bytes, passphrase);
+        if (!opened.backup)
+            return refuse(services_.interaction, restoreInfoField, opened.problem, restorePassphraseField);
+        openedBackup_ = std::make_shared<ServerBackup>(std::move(*opened.backup));
         restoreSummaryField->setText(qText(backupSummary(*openedBackup_)));
         restoreSummaryLabel->show();
         restoreSummaryField->show();

@@ -1,9 +1,8 @@
 // backup FILE and restore FILE: the whole server in one file sealed with a passphrase, and back.
-#include "backup/BackupCollect.h"
 #include "backup/BackupFile.h"
 #include "backup/BackupRestore.h"
+#include "backup/BackupRoads.h"
 #include "cli/Commands.h"
-#include "foundation/AtomicFile.h"
 
 #include <iostream>
 
@@ -64,18 +63,12 @@ Result backupCommand(Session& session, const CliOptions& options, InputLines& in
     if ((again || InputLines::fromTerminal()) && again != first)
         return failed(kRefused, kPassphrasesDiffer);
 
-    const CollectedBackup collected =
-        collectBackup(session.locations(), session.runner(), std::chrono::system_clock::now());
-    if (!collected.backup)
-        return failed(exitCodeOf(collected.status), collected.status.message());
-    const std::optional<std::string> sealed = sealBackup(backupPayload(*collected.backup), *first);
-    if (!sealed)
-        return failed(kPlatformFailed, "The backup could not be encrypted.");
-    if (Status written = writeFileAtomically(file, *sealed, FileAccess::OwnerOnly); !written)
-        return failed(kRefused, "The backup could not be written to " + file + ": " + written.message());
-    return done("The server is backed up to " + file + " (" + vpnAccountCountText(collected.backup->accounts.size())
-                    + ").",
-                {{"file", file}, {"accounts", static_cast<std::int64_t>(collected.backup->accounts.size())}});
+    const WrittenBackup written =
+        writeServerBackup(session.locations(), session.runner(), *first, file, std::chrono::system_clock::now());
+    if (!written.status)
+        return failed(exitCodeOf(written.status), written.status.message());
+    return done("The server is backed up to " + file + " (" + vpnAccountCountText(written.accounts) + ").",
+                {{"file", file}, {"accounts", static_cast<std::int64_t>(written.accounts)}});
 }
 
 Result restoreCommand(Session& session, const CliOptions& options, InputLines& input)
@@ -89,12 +82,10 @@ Result restoreCommand(Session& session, const CliOptions& options, InputLines& i
     if (!given)
         return failed(*failure);
 
-    const OpenedBackup opened = openBackup(*bytes, *given);
-    if (!opened.payload)
-        return failed(kRefused, backupOpenProblemText(opened.problem, opened.version));
-    const std::optional<ServerBackup> backup = readBackupPayload(*opened.payload);
-    if (!backup)
-        return failed(kRefused, kBackupContentsDamaged);
+    const OpenedServerBackup opened = openServerBackup(*bytes, *given);
+    if (!opened.backup)
+        return failed(kRefused, opened.problem);
+    const std::optional<ServerBackup>& backup = opened.backup;
 
     const std::string summary = backupSummary(*backup);
     if (!options.flags.contains("--yes")) {
